@@ -1,0 +1,183 @@
+#include "core/pynum.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/error.hpp"
+
+namespace tiven {
+
+void append_float_repr(std::string& out, double x) {
+    if (std::isnan(x)) { out += "nan"; return; }
+    if (std::isinf(x)) { out += x < 0 ? "-inf" : "inf"; return; }
+    if (x == 0.0) { out += std::signbit(x) ? "-0.0" : "0.0"; return; }
+
+    // Shortest round-trip digits, then Python's layout rules.
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
+    const char* p = buf;
+    const char* end = res.ptr;
+    bool negative = false;
+    if (*p == '-') { negative = true; ++p; }
+    char digits[32];
+    int nd = 0;
+    while (p < end && *p != 'e') {
+        if (*p != '.') digits[nd++] = *p;
+        ++p;
+    }
+    int exp10 = std::atoi(std::string(p + 1, end).c_str());
+    int decpt = exp10 + 1;  // value = 0.DIGITS * 10**decpt
+
+    if (negative) out += '-';
+    if (decpt <= -4 || decpt > 16) {
+        out += digits[0];
+        if (nd > 1) {
+            out += '.';
+            out.append(digits + 1, nd - 1);
+        }
+        int e = decpt - 1;
+        out += 'e';
+        out += e < 0 ? '-' : '+';
+        int ae = e < 0 ? -e : e;
+        if (ae < 10) out += '0';
+        out += std::to_string(ae);
+    } else if (decpt <= 0) {
+        out += "0.";
+        out.append(static_cast<size_t>(-decpt), '0');
+        out.append(digits, nd);
+    } else if (decpt >= nd) {
+        out.append(digits, nd);
+        out.append(static_cast<size_t>(decpt - nd), '0');
+        out += ".0";
+    } else {
+        out.append(digits, decpt);
+        out += '.';
+        out.append(digits + decpt, nd - decpt);
+    }
+}
+
+std::string float_repr(double x) {
+    std::string s;
+    append_float_repr(s, x);
+    return s;
+}
+
+std::string format_fixed(double x, int ndigits) {
+    if (std::isnan(x)) return "nan";
+    if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
+    // glibc prints the exact binary value correctly rounded, ties to even,
+    // as the interpreter's own formatter does.
+    int n = std::snprintf(nullptr, 0, "%.*f", ndigits, x);
+    std::string s(static_cast<size_t>(n), '\0');
+    std::snprintf(s.data(), s.size() + 1, "%.*f", ndigits, x);
+    return s;
+}
+
+namespace {
+
+// Rounds the exact decimal expansion of x to a multiple of 10**(-ndigits)
+// for ndigits < 0, ties to even; returns the decimal text.
+std::string round_negative(double x, long long ndigits) {
+    // The fraction never decides a tie at a power of ten >= 10, except when the
+    // integer part sits exactly on the half: then the fraction breaks the tie.
+    double frac = std::fabs(x) - std::floor(std::fabs(x));
+    std::string ip = format_fixed(std::floor(std::fabs(x)), 0);
+    size_t k = static_cast<size_t>(-ndigits);
+    if (k > ip.size()) return "0";
+    std::string head = ip.substr(0, ip.size() - k);
+    std::string tail = ip.substr(ip.size() - k);
+    if (head.empty()) head = "0";
+    int cmp;  // tail vs 5000...
+    std::string half = "5" + std::string(k - 1, '0');
+    if (tail > half) cmp = 1;
+    else if (tail < half) cmp = -1;
+    else cmp = frac > 0 ? 1 : 0;
+    bool up = cmp > 0 || (cmp == 0 && ((head.back() - '0') % 2 == 1));
+    if (up) {
+        int i = static_cast<int>(head.size()) - 1;
+        while (i >= 0 && head[i] == '9') { head[i] = '0'; --i; }
+        if (i < 0) head.insert(head.begin(), '1');
+        else head[i]++;
+    }
+    return head + std::string(k, '0');
+}
+
+}  // namespace
+
+double py_round(double x, long long ndigits) {
+    // Limits of the interpreter's float round.
+    constexpr long long kMax = static_cast<long long>((53 - (-1021)) * 0.30102999566398119521373889472449302676818988);
+    constexpr long long kMin = -static_cast<long long>((1024 + 1) * 0.30102999566398119521373889472449302676818988 + 1);
+    if (!std::isfinite(x) || x == 0.0) return x;
+    if (ndigits > kMax) return x;
+    if (ndigits < kMin) return 0.0 * x;
+    std::string text = ndigits >= 0 ? format_fixed(x, static_cast<int>(ndigits))
+                                    : round_negative(x, ndigits);
+    double r = std::strtod(text.c_str(), nullptr);
+    if (ndigits < 0 && x < 0) r = -r;
+    if (std::isinf(r)) fail(ErrorKind::OverflowError, "rounded value too large to represent");
+    if (r == 0.0) r = std::copysign(0.0, x);
+    return r;
+}
+
+double py_round_int(double x) {
+    if (std::isnan(x)) fail(ErrorKind::ValueError, "cannot convert float NaN to integer");
+    if (std::isinf(x)) fail(ErrorKind::OverflowError, "cannot convert float infinity to integer");
+    double r = std::round(x);
+    if (std::fabs(x - r) == 0.5) r = 2.0 * std::round(x / 2.0);
+    return r;
+}
+
+double py_div(double x, double y) {
+    if (y == 0.0) fail(ErrorKind::ZeroDivisionError, "float division by zero");
+    return x / y;
+}
+
+double py_floordiv(double vx, double wx) {
+    if (wx == 0.0) fail(ErrorKind::ZeroDivisionError, "float floor division by zero");
+    double mod = std::fmod(vx, wx);
+    double div = (vx - mod) / wx;
+    if (mod != 0.0) {
+        if ((wx < 0) != (mod < 0)) div -= 1.0;
+    }
+    double floordiv;
+    if (div != 0.0) {
+        floordiv = std::floor(div);
+        if (div - floordiv > 0.5) floordiv += 1.0;
+    } else {
+        floordiv = std::copysign(0.0, vx / wx);
+    }
+    return floordiv;
+}
+
+double py_mod(double vx, double wx) {
+    if (wx == 0.0) fail(ErrorKind::ZeroDivisionError, "float modulo by zero");
+    double mod = std::fmod(vx, wx);
+    if (mod != 0.0) {
+        if ((wx < 0) != (mod < 0)) mod += wx;
+    } else {
+        mod = std::copysign(0.0, wx);
+    }
+    return mod;
+}
+
+}  // namespace tiven
+
+namespace tiven {
+
+double py_pow(double x, double y) {
+    // Called through a volatile pointer so the compiler keeps libm's pow.
+    static double (*volatile libm_pow)(double, double) = ::pow;
+    if (x == 0.0 && y < 0.0)
+        fail(ErrorKind::ZeroDivisionError, "zero to a negative power");
+    if (x < 0.0 && std::isfinite(x) && std::isfinite(y) && y != std::floor(y))
+        fail(ErrorKind::ValueError, "math domain error");
+    double r = libm_pow(x, y);
+    if (std::isinf(r) && std::isfinite(x) && std::isfinite(y))
+        fail(ErrorKind::OverflowError, "(34, 'Numerical result out of range')");
+    return r;
+}
+
+}  // namespace tiven

@@ -1,0 +1,41 @@
+// Python's number semantics for the pure cores: float text as `repr` gives it,
+// `round` (ties to even on the exact binary value), `'{:.Nf}'.format`, and
+// float floor division and modulo. Every result matches the interpreter's to
+// the last bit; the tests compare them against it.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace tiven {
+
+// repr(x) of a Python float: "1.0", "0.1", "1e-05", "1e+16", "inf", "-0.0", "nan".
+std::string float_repr(double x);
+// Appends repr(x) to `out` (the JSON writers' hot path).
+void append_float_repr(std::string& out, double x);
+
+// '{:.Nf}'.format(x), N >= 0.
+std::string format_fixed(double x, int ndigits);
+
+// round(x, ndigits) -> float. Throws OverflowError "rounded value too large to represent".
+double py_round(double x, long long ndigits);
+// round(x) -> int, as a double holding an integral value (ties to even).
+// Throws ValueError "cannot convert float NaN to integer" or
+// OverflowError "cannot convert float infinity to integer".
+double py_round_int(double x);
+
+// x // y and x % y of Python floats; ZeroDivisionError as Python raises it.
+double py_floordiv(double x, double y);
+double py_mod(double x, double y);
+// x / y of Python floats: ZeroDivisionError "float division by zero".
+double py_div(double x, double y);
+
+}  // namespace tiven
+
+namespace tiven {
+// x ** y of Python floats, through libm's pow like the interpreter (never
+// folded into x*x by the compiler). Raises ZeroDivisionError for 0.0 to a
+// negative power and OverflowError when the result overflows; a negative base
+// with a fractional exponent raises ValueError (the interpreter would give a
+// complex number, which no caller here can use).
+double py_pow(double x, double y);
+}  // namespace tiven

@@ -1,0 +1,57 @@
+// Bounds-checked reading of a binary file: every read is tested against the
+// file's size, and the file is closed when the reader goes away.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/error.hpp"
+
+namespace tiven::mapgis {
+
+class BinaryFile {
+public:
+    BinaryFile() = default;
+    explicit BinaryFile(const std::string& path) { open(path); }
+    ~BinaryFile() { close(); }
+    BinaryFile(const BinaryFile&) = delete;
+    BinaryFile& operator=(const BinaryFile&) = delete;
+    BinaryFile(BinaryFile&& o) noexcept : f_(o.f_), size_(o.size_), pos_(o.pos_) { o.f_ = nullptr; }
+
+    // Throws OSError/FileNotFoundError with the system's message on failure.
+    void open(const std::string& path);
+    void close() noexcept {
+        if (f_) std::fclose(f_);
+        f_ = nullptr;
+    }
+    bool is_open() const noexcept { return f_ != nullptr; }
+
+    int64_t size() const noexcept { return size_; }
+    int64_t tell() const noexcept { return pos_; }
+    // Seeking past the end is allowed (a later read then gets fewer bytes);
+    // a negative position raises OSError as the file object would.
+    void seek(int64_t pos);
+
+    // Reads up to n bytes (fewer at the end of the file), never more than the
+    // file holds, so a count from the file never drives a huge allocation.
+    std::vector<uint8_t> read(int64_t n);
+    // Reads up to n bytes into out; returns how many were read.
+    size_t read_into(void* out, size_t n);
+
+private:
+    std::FILE* f_ = nullptr;
+    int64_t size_ = 0;
+    int64_t pos_ = 0;
+};
+
+// Little-endian fixed-width decoding from a byte buffer (memcpy, no overlays).
+template <typename T>
+inline T load_le(const uint8_t* p) {
+    T v;
+    std::memcpy(&v, p, sizeof(T));
+    return v;  // the hosts served are little-endian
+}
+
+}  // namespace tiven::mapgis
