@@ -37,6 +37,10 @@ struct Names {
     PyObject* packed_pattern;
     PyObject* symbol_pattern;
     PyObject* empty;
+    // The class methods `zone` and `centralMeridian` as the class was made:
+    // while the class still holds them, their calls are made directly.
+    PyObject* own_zone;
+    PyObject* own_central_meridian;
 };
 Names* names = nullptr;
 
@@ -209,6 +213,14 @@ Ref angle_impl(const Call& c) {
     fail("Invalid parameter.");
 }
 
+// True when `cls.<name>` resolves to the method the class was made with.
+bool uses_own(PyObject* cls, PyObject* name, PyObject* original) {
+    if (cls != state().Projection.get() || !original) return false;
+    PyObject* found = PyDict_GetItemWithError(reinterpret_cast<PyTypeObject*>(cls)->tp_dict, name);
+    if (!found && PyErr_Occurred()) throw PythonErrorSet{};
+    return found == original;
+}
+
 // ---- zones ------------------------------------------------------------------------
 
 bool is_three(PyObject* zone_code) { return as_small_int(zone_code) == 3; }
@@ -217,12 +229,17 @@ Ref zone_impl(const Call& c) {
     return py_int(projection::zone_of(c.real(1), is_three(c[2])));
 }
 
+double central_meridian_6(long long z) { return (static_cast<double>(z) - 0.5) * 6 - (z <= 30 ? 0 : 360); }
+
 Ref central_meridian_impl(const Call& c) {
     PyObject* cls = c[0];
     PyObject* zone = c[2];
     PyObject* zone_code = c[3];
     Ref computed;
-    if (c[1] != Py_None) {
+    if (c[1] != Py_None && uses_own(cls, names->zone, names->own_zone)) {
+        computed = py_int(projection::zone_of(c.real(1), is_three(zone_code)));
+        zone = computed.get();
+    } else if (c[1] != Py_None) {
         Ref method = own(PyObject_GetAttr(cls, names->zone));
         PyObject* args[] = {c[1], zone_code};
         computed = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
@@ -238,7 +255,7 @@ Ref central_meridian_impl(const Call& c) {
     }
     if (!(1 <= z && z <= 60))
         fail("Invalid [zone: " + format_value(zone) + "] parameter. Should be between 1 and 60.");
-    return py_float((static_cast<double>(z) - 0.5) * 6 - (z <= 30 ? 0 : 360));
+    return py_float(central_meridian_6(z));
 }
 
 // ---- projections ---------------------------------------------------------------
@@ -312,7 +329,10 @@ Ref gauss_kruger_impl(const Call& c) {
         return pair(projection::gauss_kruger_inverse(*row, a, optional_real(c, 1), c.real(2), c.real(3)));
     if (c.is_none(4) || c.is_none(5)) fail("Invalid parameter.");
     double cm;
-    if (c.is_none(1)) {
+    if (c.is_none(1) && uses_own(cls, names->centralMeridian, names->own_central_meridian) &&
+        uses_own(cls, names->zone, names->own_zone)) {
+        cm = central_meridian_6(projection::zone_of(c.real(4), false));
+    } else if (c.is_none(1)) {
         Ref method = own(PyObject_GetAttr(cls, names->centralMeridian));
         PyObject* args[] = {c[4], names->six};
         Ref r = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
@@ -536,6 +556,9 @@ void add_projection_class(ModuleState& st) {
     b.method(kAlbers);
     b.method(kLambert);
     st.Projection = b.finish();
+    PyObject* dict = reinterpret_cast<PyTypeObject*>(st.Projection.get())->tp_dict;
+    names->own_zone = Py_XNewRef(PyDict_GetItemString(dict, "zone"));
+    names->own_central_meridian = Py_XNewRef(PyDict_GetItemString(dict, "centralMeridian"));
 }
 
 }  // namespace tiven
