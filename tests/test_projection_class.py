@@ -156,3 +156,25 @@ def test_table_edits_take_effect():
         NoWgs.webMercator(x=0.0, y=0.0)
     with pytest.raises(Exception, match=r"^Invalid \[crs\] parameter\.$"):
         NoWgs.lambert(1.0, 1.0, crs=1984)
+
+
+def test_replaced_class_methods_are_used_by_the_class_itself(monkeypatch):
+    monkeypatch.setattr(Projection, "zone", classmethod(lambda cls, longitude, zoneCode=6: 1))
+    assert Projection.centralMeridian(longitude=116.39) == 3.0
+    assert Projection.gaussKruger(longitude=3.0, latitude=0.0) == (1500000.0, 0.0)
+    monkeypatch.setattr(Projection, "centralMeridian", classmethod(lambda cls, **kw: -3.0))
+    assert Projection.gaussKruger(longitude=-3.0, latitude=0.0) == (30500000.0, 0.0)
+    monkeypatch.undo()
+    assert Projection.centralMeridian(longitude=116.39) == 117.0
+
+
+def test_meridian_of_none_from_a_subclass():
+    class NoMeridian(Projection):
+        @classmethod
+        def centralMeridian(cls, longitude=None, zone=None, zoneCode=6):
+            return None
+
+    with pytest.raises(TypeError, match="not supported between instances of 'int' and 'NoneType'"):
+        NoMeridian.gaussKruger(longitude=1.0, latitude=1.0)
+    with pytest.raises(OverflowError):
+        NoMeridian.gaussKruger(longitude=float("inf"), latitude=1.0)

@@ -119,13 +119,16 @@ Pair gauss_kruger_inverse(const GaussKrugerRow& r, double a, std::optional<doubl
     return {longitude, latitude};
 }
 
+// From the longitude alone; west longitudes count from 180 W, and 0 (or NaN)
+// has no prefix.
+double gauss_kruger_prefix(double longitude) {
+    if (longitude > 0) return pm::floor(longitude / 6) + 1;
+    if (longitude < 0) return pm::floor((longitude + 180) / 6) + 1;
+    return 0.0;
+}
+
 Pair gauss_kruger_forward(const GaussKrugerRow& r, double a, double cm, double longitude, double latitude) {
-    // Zone prefix from the longitude alone; west longitudes count from 180 W.
-    double zone = 0.0;
-    if (longitude > 0)
-        zone = pm::floor(longitude / 6) + 1;
-    else if (longitude < 0)
-        zone = pm::floor((longitude + 180) / 6) + 1;
+    const double zone = gauss_kruger_prefix(longitude);
     check_central_meridian(cm);
     check_longitude(longitude);
     check_latitude(latitude);

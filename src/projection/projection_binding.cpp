@@ -337,8 +337,11 @@ Ref gauss_kruger_impl(const Call& c) {
         PyObject* args[] = {c[4], names->six};
         Ref r = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
         enforce_result(ResultCheck::FloatOrNone, r.get());
-        if (r.get() == Py_None)
+        if (r.get() == Py_None) {
+            // The prefix comes first; then the range test cannot compare None.
+            projection::gauss_kruger_prefix(c.real(4));
             fail(ErrorKind::TypeError, "'<=' not supported between instances of 'int' and 'NoneType'");
+        }
         cm = PyFloat_AS_DOUBLE(r.get());
     } else {
         cm = c.real(1);
