@@ -178,3 +178,21 @@ def test_meridian_of_none_from_a_subclass():
         NoMeridian.gaussKruger(longitude=1.0, latitude=1.0)
     with pytest.raises(OverflowError):
         NoMeridian.gaussKruger(longitude=float("inf"), latitude=1.0)
+
+
+@pytest.mark.parametrize("name,annotations", [
+    ("geodesics", {"point1": "Union[list, tuple]", "point2": "Union[list, tuple]", "crs": "int",
+                   "return": "Union[float, None]"}),
+    ("centralMeridian", {"longitude": "float", "zone": "int", "zoneCode": "int", "return": "float"}),
+    ("webMercator", {"longitude": "float", "latitude": "float", "x": "float", "y": "float", "return": "tuple"}),
+    ("gaussKruger", {"centralMeridian": "float", "x": "float", "y": "float", "longitude": "float",
+                     "latitude": "float", "crs": "int", "return": "tuple"}),
+    ("albers", {"longitude": "float", "latitude": "float", "centralMeridian": "float", "originLatitude": "float",
+                "parallel1": "float", "parallel2": "float", "x": "float", "y": "float", "crs": "int",
+                "return": "tuple"}),
+])
+def test_annotations(name, annotations):
+    assert getattr(Projection, name).__annotations__ == annotations
+    if name == "albers":
+        assert Projection.lambert.__annotations__ == annotations
+        assert "parallel1: float = 20.0" in Projection.lambert.__doc__

@@ -305,7 +305,9 @@ Ref geodesics_impl(const Call& c) {
     const double f = field(record(cls, crs).get(), names->f);
     const double U1 = projection::reduced_latitude(f, as_double(item(p1, 1).get()));
     const double U2 = projection::reduced_latitude(f, as_double(item(p2, 1).get()));
-    const double L = difference(item(p2, 0).get(), item(p1, 0).get()) * pymath::kDegToRad;
+    Ref lon2 = item(p2, 0);
+    Ref lon1 = item(p1, 0);
+    const double L = difference(lon2.get(), lon1.get()) * pymath::kDegToRad;
     projection::VincentyResult v = projection::vincenty_iterate(f, U1, U2, L);
     if (v.coincident) return py_float(0.0);
     if (!v.converged) return py_none();
