@@ -179,3 +179,18 @@ def test_zones_agree_with_reference():
             assert outcome(Projection.zone, v, code) == outcome(ref.zone, v, code), (v, code)
             assert outcome(Projection.centralMeridian, longitude=v, zoneCode=code) == \
                 outcome(ref.centralMeridian, longitude=v, zoneCode=code), (v, code)
+
+
+def test_range_message_shows_the_argument_as_formatted():
+    class Odd:
+        def __str__(self):
+            return "370°"
+
+        def __format__(self, spec):
+            return "odd\ud800"
+
+    with pytest.raises(Exception) as e:
+        Projection.angle(dms=Odd())
+    assert str(e.value) == RANGE_DMS.format("odd\ud800")
+    with pytest.raises(ValueError):  # beyond the interpreter's limit for int text
+        Projection.centralMeridian(zone=10 ** 5000)

@@ -103,13 +103,13 @@ long long as_small_int(PyObject* v) {
     return r;
 }
 
-// `str.format` of one value: "{}".format(v).
-std::string format_value(PyObject* v) {
-    Ref text = own(PyObject_Format(v, names->empty));
-    Py_ssize_t size = 0;
-    const char* utf8 = PyUnicode_AsUTF8AndSize(text.get(), &size);
-    if (!utf8) throw PythonErrorSet{};
-    return std::string(utf8, static_cast<size_t>(size));
+// Raises Exception(before + "{}".format(value) + after); the text stays a
+// Python string, whatever characters the value's format holds.
+[[noreturn]] void fail_showing(const char* before, PyObject* value, const char* after) {
+    Ref shown = own(PyObject_Format(value, names->empty));
+    Ref message = own(PyUnicode_FromFormat("%s%U%s", before, shown.get(), after));
+    PyErr_SetObject(PyExc_Exception, message.get());
+    throw PythonErrorSet{};
 }
 
 Ref pair(Pair p) {
@@ -206,7 +206,7 @@ Ref angle_impl(const Call& c) {
             fail("Invalid [dms] parameter.");
         }
         if (!(std::fabs(result) <= 360))
-            fail("[" + format_value(dms) + "] should be between [-360 \xEF\xBD\x9E +360] in [dms] parameter.");
+            fail_showing("[", dms, "] should be between [-360 \xEF\xBD\x9E +360] in [dms] parameter.");
         if (digit != Py_None) result = round_to_digit(result, digit);
         return py_float(result);
     }
@@ -250,11 +250,11 @@ Ref central_meridian_impl(const Call& c) {
     const long long z = as_small_int(zone);
     if (is_three(zone_code)) {
         if (!(1 <= z && z <= 120))
-            fail("Invalid [zone: " + format_value(zone) + "] parameter. Should be between 1 and 120.");
+            fail_showing("Invalid [zone: ", zone, "] parameter. Should be between 1 and 120.");
         return py_int(z * 3 - (z <= 60 ? 0 : 360));
     }
     if (!(1 <= z && z <= 60))
-        fail("Invalid [zone: " + format_value(zone) + "] parameter. Should be between 1 and 60.");
+        fail_showing("Invalid [zone: ", zone, "] parameter. Should be between 1 and 60.");
     return py_float(central_meridian_6(z));
 }
 
