@@ -271,3 +271,23 @@ def test_new_codes_match_the_reference_arithmetic(letter):
         lon0 = (col1m - 1) * 6 - 180
         lat0 = -1 * (4 + band * 4) if hemi == "S" else band * 4
         same(MapGrid.parse(code)["boundary"], ref.new_code_boundary(lon0, lat0, letter, row, col))
+
+
+def test_class_layout():
+    names = [k for k in vars(MapGrid) if not k.startswith("__") or k == "__init__"]
+    assert names == ["__init__", "_MapGrid__mapcode", "_MapGrid__mapword", "_MapGrid__mapword5000",
+                     "_MapGrid__scalecode", "_MapGrid__corner1000000", "map", "parse", "grid"]
+    assert MapGrid._MapGrid__mapcode == "ABCDEFGHIJKLMNOPQRSTUVW"
+    assert MapGrid._MapGrid__mapword == "ABCD"
+    assert MapGrid._MapGrid__mapword5000 == "abcd"
+    assert MapGrid._MapGrid__scalecode == "BCDEFGHIJK"
+    assert isinstance(vars(MapGrid)["_MapGrid__corner1000000"], classmethod)
+    assert isinstance(vars(MapGrid)["grid"], staticmethod)
+    assert corner.__annotations__ == {"code": "str", "return": "Union[dict, None]"}
+    assert corner.__name__ == "__corner1000000"
+    assert MapGrid.__mro__[1:] == (tivenpy.TivenBase, tivenpy.Messenger, object)
+    assert MapGrid.__doc__.splitlines()[0] == "国际标准比例尺图幅分幅网格与编号类"
+    obj = MapGrid()
+    assert obj.subscribers == {}
+    with pytest.raises(TypeError):
+        MapGrid(1)

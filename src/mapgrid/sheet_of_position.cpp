@@ -25,7 +25,7 @@ PositionFrame position_frame(const LetterTables& tables, double longitude, doubl
 
     PositionFrame f;
     long long row_index = floor_int(std::fabs(latitude) / 4);
-    if (!(latitude >= 0.0)) f.sign = "S";
+    if (!(latitude >= 0.0)) f.sign.push_back('S');
     f.row_letter = char_at(tables.mapcode, row_index);
     // +180 is the eastern edge of column 60; there is no column 61.
     f.column = clamp_index(floor_int(longitude / 6) + 31, 1, 60);
