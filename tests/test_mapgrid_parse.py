@@ -291,3 +291,11 @@ def test_class_layout():
     assert obj.subscribers == {}
     with pytest.raises(TypeError):
         MapGrid(1)
+
+
+@pytest.mark.parametrize("code", ["J-47-107-C-5\ud800", "J-47-107-C-5\udcff", "J-47-107-C-5\x00tail", "J-47-107-A-\u0665"])
+def test_quoted_code_is_kept_whole(code):
+    with pytest.raises(Exception) as info:
+        MapGrid.parse(code)
+    assert type(info.value) is Exception
+    assert info.value.args == (range_message(code, 4),)

@@ -313,7 +313,19 @@ Ref map_impl(const Call& call) {
     return result;
 }
 
+Ref parse_code(const Call& call);
+
 Ref parse_impl(const Call& call) {
+    try {
+        return parse_code(call);
+    } catch (const CodeQuoteError& e) {
+        Ref message = str_of(e.text);
+        PyErr_SetObject(PyExc_Exception, message.get());
+        throw PythonErrorSet{};
+    }
+}
+
+Ref parse_code(const Call& call) {
     PyObject* cls = call[0];
     ClassTables t(cls);
     PythonCodeText text;

@@ -126,7 +126,7 @@ CodeAnswer OldCodeChain::read(std::string reset) {
         reset = g_[1];
         if (reset.empty()) return answer('E', row50000, col50000, 3);
         if (!search(CodePattern::Old25k, reset))
-            fail("[" + code_ + "] should be between [1\uFF5E4] in [code] parameter.");
+            throw CodeQuoteError("[" + code_ + "] should be between [1\uFF5E4] in [code] parameter.");
         k = text_.to_int(g_[0]);
         return answer('F', (row50000 - 1) * 2 + (k - 1) / 2 + 1, (col50000 - 1) * 2 + (k - 1) % 2 + 1, 3);
     }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/error.hpp"
+
 #include "mapgrid/sheet_of_position.hpp"
 #include "mapgrid/sheet_tables.hpp"
 
@@ -35,6 +37,14 @@ public:
     virtual std::string lower(const std::string& s) = 0;   // str.lower
     virtual std::string strip(const std::string& s) = 0;   // str.strip
     virtual long long to_int(const std::string& digits) = 0;  // int() of decimal digits
+};
+
+// A message that quotes the caller's code, which may hold a NUL or a lone
+// surrogate: the whole text travels beside what() (a C string).
+class CodeQuoteError : public Error {
+public:
+    explicit CodeQuoteError(const std::string& message) : Error(ErrorKind::Exception, message), text(message) {}
+    std::string text;
 };
 
 struct SheetCorner {
