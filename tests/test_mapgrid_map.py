@@ -237,6 +237,34 @@ class ThreeCorner(MapGrid):
         return {"a": 1, "b": 2, "c": 3}
 
 
+class FarCorner(MapGrid):
+    corner = {"longitude": 0, "latitude": 10**300}
+
+    @classmethod
+    def _MapGrid__corner1000000(cls, code):
+        return cls.corner
+
+
+class NanCorner(FarCorner):
+    corner = {"longitude": 0, "latitude": float("nan")}
+
+
+class HugeCorner(FarCorner):
+    corner = {"longitude": 0, "latitude": 10**400}
+
+
+def test_replaced_corner_values_fail_cleanly():
+    assert FarCorner.map(1, 1, 500000)["new"] == "A31B002001"
+    assert FarCorner.map(1, 1)["boundary"]["north"] == 10**300 + 4
+    with pytest.raises(ValueError, match="cannot convert float NaN to integer"):
+        NanCorner.map(1, 1, 500)
+    with pytest.raises(OverflowError, match="int too large to convert to float"):
+        HugeCorner.map(1, 1, 500)
+    with pytest.raises(OverflowError):
+        HugeCorner.parse("J47B001001")
+    assert HugeCorner.parse("J47")["boundary"]["south"] == 10**400
+
+
 def test_corner_is_looked_up_through_the_class_before_the_scale():
     with pytest.raises(Exception, match="^corner SJ47$"):
         BadCorner.map(101, -37, 123)

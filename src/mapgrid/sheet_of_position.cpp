@@ -10,8 +10,18 @@ namespace tiven::mapgrid {
 
 namespace {
 
-// math.floor of a finite double, as an integer.
-long long floor_int(double x) { return static_cast<long long>(std::floor(x)); }
+// math.floor as an integer. Only a replaced corner lookup can bring a
+// non-finite or huge value here; huge ones saturate, as rows and columns are
+// clamped to the sheet afterwards anyway.
+long long floor_int(double x) {
+    if (std::isnan(x)) fail(ErrorKind::ValueError, "cannot convert float NaN to integer");
+    if (std::isinf(x)) fail(ErrorKind::OverflowError, "cannot convert float infinity to integer");
+    constexpr double kLimit = 4611686018427387904.0;  // 2**62
+    const double f = std::floor(x);
+    if (f >= kLimit) return static_cast<long long>(kLimit);
+    if (f <= -kLimit) return -static_cast<long long>(kLimit);
+    return static_cast<long long>(f);
+}
 
 long long clamp_index(long long v, long long lo, long long hi) { return std::min(std::max(v, lo), hi); }
 
