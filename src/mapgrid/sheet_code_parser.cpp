@@ -189,7 +189,7 @@ CodePrefix read_code_prefix(CodeText& text, const std::string& code) {
     if (!text.search(CodePattern::PrefixHyphen, code, g) && !text.search(CodePattern::PrefixPlain, code, g))
         fail("Unable to recognize [code] parameter.");
     CodePrefix p;
-    p.hemisphere = text.upper(g[0]) == "S" ? "S" : "N";
+    p.hemisphere = std::string(1, text.upper(g[0]) == "S" ? 'S' : 'N');
     p.row_letter = text.upper(g[1]);
     p.column = g[2];
     p.rest = g[6];

@@ -107,10 +107,10 @@ SheetOfPosition sheet_of_position(const LetterTables& tables, const PositionFram
             out.new_code = out.old_code;
             break;
         case 100000: out.old_code = frame.old1000000 + "-" + std::to_string((row - 1) * 12 + col); break;
-        case 50000: out.old_tail = "-" + char_at(tables.mapword, in_block); break;
-        case 10000: out.old_tail = "-(" + std::to_string(in_block + 1) + ")"; break;
-        case 5000: out.old_tail = "-" + char_at(tables.mapword5000, in_block); break;
-        default: out.old_tail = "-" + std::to_string(in_block + 1); break;  // 25000, 2000, 1000, 500
+        case 50000: out.old_tail = std::string("-") + char_at(tables.mapword, in_block); break;
+        case 10000: out.old_tail = std::string("-(") + std::to_string(in_block + 1) + ")"; break;
+        case 5000: out.old_tail = std::string("-") + char_at(tables.mapword5000, in_block); break;
+        default: out.old_tail = std::string("-") + std::to_string(in_block + 1); break;  // 25000, 2000, 1000, 500
     }
     if (!out.old_tail.empty()) out.nested_scale = scale.parent;
     out.boundary = sheet_boundary(lon1000000, lat1000000, scale, rc);
