@@ -358,3 +358,43 @@ def test_failing_flattening_leaves_valid_json(tmp_path, second, error):
     with pytest.raises(error):
         Odd(make(tmp_path, [])).saveAsGeoJson(str(target))
     assert json.loads(target.read_text("utf-8"))["features"] == [{"id": 0, "properties": {}}]
+
+
+class ThroughDictionaries(t.MapGisFile):
+    """Exports the yielded dictionaries: the road every override takes."""
+
+    def getFeature(self):
+        return t.MapGisFile.getFeature(self)
+
+
+@pytest.mark.parametrize("cut", [0, 3, 700])
+def test_both_roads_write_the_same(tmp_path, cut):
+    rng = random.Random(cut)
+    lines = [w.Line([(rng.uniform(-1e3, 1e3), rng.uniform(-1, 1)) for _ in range(rng.randrange(0, 4))],
+                    ["名" * rng.randrange(0, 4), k, rng.uniform(-1e3, 1e3), rng.randrange(2)],
+                    flag=rng.choice([1, 1, 0]), color=k % 3)
+             for k in range(300)]
+    lines[-1].flag = 1  # its attribute record is the one cut short
+    data = w.line_file(lines, FIELDS)
+    path = w.write(tmp_path / "x.WL", data[:len(data) - cut])
+    outcomes = []
+    for cls in (t.MapGisFile, ThroughDictionaries):
+        m = cls(path)
+
+        def rename(payload, m=m):
+            if payload["index"] == 5:
+                m.StyleItems[0] = "renamed"
+                m.TimeStamp = "later"
+        m.subscribe("progress", rename)
+        target = tmp_path / f"{cls.__name__}.json"
+        try:
+            m.saveAsGeoJson(str(target))
+            error = None
+        except struct.error as e:
+            error = str(e)
+        outcomes.append((error, target.read_bytes()))
+    assert outcomes[0] == outcomes[1]
+    text = outcomes[0][1].decode("utf-8")
+    assert '"renamed": ' in text and '"timeStamp": "later"' in text
+    assert (outcomes[0][0] is not None) == (cut > 0)
+    json.loads(text)

@@ -121,7 +121,8 @@ public:
         }
     }
 
-    Ref decode(int64_t position) {
+    // flat: name -> value, as the export writes it; else name -> entry.
+    Ref decode(int64_t position, bool flat) {
         const Names& n = names();
         seek_checked(file_, checked_add(position, 1));
         Ref properties = own(PyDict_New());
@@ -133,17 +134,21 @@ public:
             Ref size = field_item(field.get(), n.size);
             Ref length = field_item(field.get(), n.length);
             int kind = type_row(code.get());
-            Ref entry = own(PyDict_New());
-            check(PyDict_SetItem(entry.get(), n.type, type.get()));
-            check(PyDict_SetItem(entry.get(), n.length, length.get()));
-            Ref value;
+            Ref decimal, value;
             if (kind == 4 || kind == 5) {
-                Ref decimal = field_item(field.get(), n.decimal);
+                decimal = field_item(field.get(), n.decimal);
                 value = rounded(kind, decimal.get());
-                check(PyDict_SetItem(entry.get(), n.decimal, decimal.get()));
             } else {
                 value = read_value(kind, size.get());
             }
+            if (flat) {
+                check(PyObject_SetItem(properties.get(), name.get(), value.get()));
+                continue;
+            }
+            Ref entry = own(PyDict_New());
+            check(PyDict_SetItem(entry.get(), n.type, type.get()));
+            check(PyDict_SetItem(entry.get(), n.length, length.get()));
+            if (decimal) check(PyDict_SetItem(entry.get(), n.decimal, decimal.get()));
             check(PyDict_SetItem(entry.get(), n.value, value.get()));
             check(PyObject_SetItem(properties.get(), name.get(), entry.get()));
         }
@@ -297,9 +302,9 @@ int64_t FeatureContext::section_start(Py_ssize_t n) const {
     return as_int64(parts[0].get());
 }
 
-Ref FeatureContext::properties(int64_t index) const {
+Ref FeatureContext::properties(int64_t index, bool flat) const {
     AttributeDecoder decoder(self_, file_);
-    return decoder.decode(checked_add(field_offset_, checked_mul(index, fields_length_)));
+    return decoder.decode(checked_add(field_offset_, checked_mul(index, fields_length_)), flat);
 }
 
 Ref FeatureContext::time_stamp() const { return own(PyObject_GetAttr(self_, names().TimeStamp)); }
@@ -367,28 +372,17 @@ void start_line_kind(const FeatureContext& ctx) {
     ctx.set_style_items(kLineStyleNames, std::size(kLineStyleNames));
 }
 
-Ref read_line_feature(const FeatureContext& ctx, int64_t index, long long id) {
+bool read_line_parts(const FeatureContext& ctx, int64_t index, LineFeatureParts& out, bool flat) {
     const RecordLayout& l = polyline_layout();
     int64_t start0 = ctx.section_start(0);
     seek_checked(ctx.file(), checked_add(start0, checked_mul(index + 1, static_cast<int64_t>(l.size()))));
     std::vector<uint8_t> rec = read_record(ctx.file(), l);
     const uint8_t* r = rec.data();
-    if (l.integer(r, 0) != 1) return Ref();  // deleted record: no feature, no id
+    if (l.integer(r, 0) != 1) return false;  // deleted record: no feature, no id
 
-    Ref properties = ctx.properties(index);
+    out.properties = ctx.properties(index, flat);
     int64_t start1 = ctx.section_start(1);
-    int64_t vertices = l.integer(r, 4);
-    int64_t start = l.integer(r, 5);
-    const FeatureKeys& k = feature_keys();
-    Ref geometry = own(PyDict_New());
-    check(PyDict_SetItem(geometry.get(), k.type, k.LineString));
-    Ref coords = ctx.coordinates(checked_add(start1, start), vertices);
-    check(PyDict_SetItem(geometry.get(), k.coordinates, coords.get()));
-
-    Ref feature = own(PyDict_New());
-    check(PyDict_SetItem(feature.get(), k.type, k.Feature));
-    check(PyDict_SetItem(feature.get(), k.id, py_int(id).get()));
-    check(PyDict_SetItem(feature.get(), k.geometry, geometry.get()));
+    out.coordinates = read_vertices(ctx.file(), checked_add(start1, l.integer(r, 5)), l.integer(r, 4));
     StyleBuilder style(ctx);
     style.set(0, py_int(l.integer(r, 7)));    // LineNo
     style.set(1, py_int(l.integer(r, 8)));    // SubLineNo
@@ -400,118 +394,155 @@ Ref read_line_feature(const FeatureContext& ctx, int64_t index, long long id) {
     style.set(7, py_float(l.real(r, 14)));    // YScale
     style.set(8, py_int(l.integer(r, 16)));   // Layer
     style.set(9, py_int(l.integer(r, 9)));    // Transparent
-    check(PyDict_SetItem(feature.get(), k.style, style.take().get()));
-    check(PyDict_SetItem(feature.get(), k.properties, properties.get()));
-    check(PyDict_SetItem(feature.get(), k.timeStamp, ctx.time_stamp().get()));
+    out.style = style.take();
+    out.time_stamp = ctx.time_stamp();
+    return true;
+}
+
+Ref read_line_feature(const FeatureContext& ctx, int64_t index, long long id) {
+    LineFeatureParts parts;
+    if (!read_line_parts(ctx, index, parts, false)) return Ref();
+    const FeatureKeys& k = feature_keys();
+    Ref geometry = own(PyDict_New());
+    check(PyDict_SetItem(geometry.get(), k.type, k.LineString));
+    check(PyDict_SetItem(geometry.get(), k.coordinates, vertex_list(parts.coordinates).get()));
+    Ref feature = own(PyDict_New());
+    check(PyDict_SetItem(feature.get(), k.type, k.Feature));
+    check(PyDict_SetItem(feature.get(), k.id, py_int(id).get()));
+    check(PyDict_SetItem(feature.get(), k.geometry, geometry.get()));
+    check(PyDict_SetItem(feature.get(), k.style, parts.style.get()));
+    check(PyDict_SetItem(feature.get(), k.properties, parts.properties.get()));
+    check(PyDict_SetItem(feature.get(), k.timeStamp, parts.time_stamp.get()));
     return feature;
 }
 
 // ---- the generator -------------------------------------------------------------
 
+FeatureWalk::FeatureWalk(PyObject* self) : self_(Ref::borrow(self)) {}
+FeatureWalk::~FeatureWalk() = default;
+
+bool FeatureWalk::advance(Ref* feature, LineFeatureParts* parts, long long* id) {
+    if (!started_) {
+        started_ = true;
+        if (!set_up()) {
+            done_ = true;
+            return false;
+        }
+    }
+    if (done_) return false;
+    while (index_ < limit_) {
+        int64_t i = index_++;
+        bool found;
+        if (kind_ == 0 && parts) {
+            found = read_line_parts(*ctx_, i, *parts, true);
+        } else {
+            switch (kind_) {
+                case 0: *feature = read_line_feature(*ctx_, i, valid_id_); break;
+                case 1: *feature = read_point_feature(*ctx_, i, valid_id_); break;
+                default: *feature = read_polygon_feature(*ctx_, i, valid_id_); break;
+            }
+            found = static_cast<bool>(*feature);
+        }
+        if (found) {
+            *id = valid_id_++;
+            return true;
+        }
+    }
+    finish();
+    return false;
+}
+
+void FeatureWalk::finish() noexcept {
+    file_.close();
+    done_ = true;
+}
+
+bool FeatureWalk::set_up() {
+    PyObject* self = self_.get();
+    Ref file_name = get_attr(self, "FileName");
+    if (file_name.get() == Py_None) return false;
+    Ref feature_count = get_attr(self, "FeatureCount");
+    if (feature_count.get() == Py_None) return false;
+    Ref zero = py_int(0);
+    if (!check(PyObject_RichCompareBool(feature_count.get(), zero.get(), Py_GT))) return false;
+
+    Ref parameters = get_attr(self, "Parameters");
+    Ref type_code = get_item(parameters.get(), "fileTypeCode");
+    Ref field_struct = get_attr(self, "FieldStruct");
+    Ref fields_length = get_item(field_struct.get(), "fieldLength");
+    Ref field_size = get_item(field_struct.get(), "fieldSize");
+    Ref two = py_int(2);
+    bool polygon = check(PyObject_RichCompareBool(type_code.get(), two.get(), Py_EQ));
+    Ref heads = get_attr(self, "_featureDataHeads");
+    Ref which = py_int(polygon ? 9 : 2);
+    Ref entry = own(PyObject_GetItem(heads.get(), which.get()));
+    Ref parts[3];
+    unpack_three(entry.get(), parts);
+    int64_t data_start = as_int64(parts[0].get());
+    int64_t field_offset = checked_add(checked_add(data_start, as_int64(field_size.get())),
+                                       as_int64(fields_length.get()));
+    Ref lib_name = get_attr(self, "PcolorLibFile");
+    Ref resolved;
+    bool loaded = false;
+    colours_ = colour_library_for(lib_name.get(), &resolved, &loaded);
+    Ref limit = get_attr(self, "RecordCount");
+    open_binary(file_, file_name.get());
+    ctx_ = std::make_unique<FeatureContext>(self, file_, colours_, field_offset, as_int64(fields_length.get()));
+
+    kind_ = -1;
+    for (int k = 0; k <= 2; ++k) {
+        Ref kk = py_int(k);
+        if (check(PyObject_RichCompareBool(type_code.get(), kk.get(), Py_EQ))) {
+            kind_ = k;
+            break;
+        }
+    }
+    if (kind_ < 0) {
+        file_.close();
+        return false;
+    }
+    switch (kind_) {
+        case 0: start_line_kind(*ctx_); break;
+        case 1: start_point_kind(*ctx_); break;
+        default: start_polygon_kind(*ctx_); break;
+    }
+    limit_ = as_int64(limit.get());
+    return true;
+}
+
 namespace {
 
 class FeatureGenerator : public GeneratorBody {
 public:
-    explicit FeatureGenerator(PyObject* self) : self_(Ref::borrow(self)) {}
+    explicit FeatureGenerator(PyObject* self) : walk_(self) {}
 
     Ref next() override {
-        if (!started_) {
-            started_ = true;
-            if (!set_up()) {
-                done_ = true;
-                return Ref();
-            }
-        }
-        if (done_) return Ref();
-        while (index_ < limit_) {
-            int64_t i = index_++;
-            Ref feature;
-            switch (kind_) {
-                case 0: feature = read_line_feature(*ctx_, i, valid_id_); break;
-                case 1: feature = read_point_feature(*ctx_, i, valid_id_); break;
-                default: feature = read_polygon_feature(*ctx_, i, valid_id_); break;
-            }
-            if (feature) {
-                ++valid_id_;
-                return feature;
-            }
-        }
-        file_.close();
-        done_ = true;
-        return Ref();
+        Ref feature;
+        long long id = 0;
+        if (!walk_.advance(&feature, nullptr, &id)) return Ref();
+        return feature;
     }
 
-    void close() noexcept override { file_.close(); }
+    void close() noexcept override { walk_.finish(); }
 
 private:
-    bool set_up() {
-        PyObject* self = self_.get();
-        Ref file_name = get_attr(self, "FileName");
-        if (file_name.get() == Py_None) return false;
-        Ref feature_count = get_attr(self, "FeatureCount");
-        if (feature_count.get() == Py_None) return false;
-        Ref zero = py_int(0);
-        if (!check(PyObject_RichCompareBool(feature_count.get(), zero.get(), Py_GT))) return false;
-
-        Ref parameters = get_attr(self, "Parameters");
-        Ref type_code = get_item(parameters.get(), "fileTypeCode");
-        Ref field_struct = get_attr(self, "FieldStruct");
-        Ref fields_length = get_item(field_struct.get(), "fieldLength");
-        Ref field_size = get_item(field_struct.get(), "fieldSize");
-        Ref two = py_int(2);
-        bool polygon = check(PyObject_RichCompareBool(type_code.get(), two.get(), Py_EQ));
-        Ref heads = get_attr(self, "_featureDataHeads");
-        Ref which = py_int(polygon ? 9 : 2);
-        Ref entry = own(PyObject_GetItem(heads.get(), which.get()));
-        Ref parts[3];
-        unpack_three(entry.get(), parts);
-        int64_t data_start = as_int64(parts[0].get());
-        int64_t field_offset = checked_add(checked_add(data_start, as_int64(field_size.get())),
-                                           as_int64(fields_length.get()));
-        Ref lib_name = get_attr(self, "PcolorLibFile");
-        Ref resolved;
-        bool loaded = false;
-        colours_ = colour_library_for(lib_name.get(), &resolved, &loaded);
-        Ref limit = get_attr(self, "RecordCount");
-        open_binary(file_, file_name.get());
-        ctx_ = std::make_unique<FeatureContext>(self, file_, colours_, field_offset, as_int64(fields_length.get()));
-
-        kind_ = -1;
-        for (int k = 0; k <= 2; ++k) {
-            Ref kk = py_int(k);
-            if (check(PyObject_RichCompareBool(type_code.get(), kk.get(), Py_EQ))) {
-                kind_ = k;
-                break;
-            }
-        }
-        if (kind_ < 0) {
-            file_.close();
-            return false;
-        }
-        switch (kind_) {
-            case 0: start_line_kind(*ctx_); break;
-            case 1: start_point_kind(*ctx_); break;
-            default: start_polygon_kind(*ctx_); break;
-        }
-        limit_ = as_int64(limit.get());
-        return true;
-    }
-
-    Ref self_;
-    bool started_ = false, done_ = false;
-    BinaryFile file_;
-    ColourLibrary colours_;
-    std::unique_ptr<FeatureContext> ctx_;
-    int kind_ = -1;
-    int64_t limit_ = 0, index_ = 0;
-    long long valid_id_ = 0;
+    FeatureWalk walk_;
 };
+
+PyObject* g_get_feature = nullptr;
 
 }  // namespace
 
 void remember_base_decoders(PyObject* tiven_base) {
     g_base_bytes_to_str = own(PyObject_GetAttrString(tiven_base, "bytesToStr")).release();
     g_base_bytes_integer = own(PyObject_GetAttrString(tiven_base, "bytesInteger")).release();
+}
+
+void remember_get_feature(PyObject* function) { g_get_feature = Ref::borrow(function).release(); }
+
+bool is_own_get_feature(PyObject* bound, PyObject* self) {
+    return g_get_feature && PyMethod_Check(bound) && PyMethod_GET_FUNCTION(bound) == g_get_feature &&
+           PyMethod_GET_SELF(bound) == self;
 }
 
 Ref make_feature_generator(PyObject* self) {

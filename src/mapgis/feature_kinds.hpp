@@ -34,8 +34,9 @@ public:
     int64_t section_start(Py_ssize_t n) const;
 
     // The properties dictionary of record index i: the attribute record at
-    // field_offset + i * fields_length.
-    Ref properties(int64_t index) const;
+    // field_offset + i * fields_length. `flat`: name -> value, as the export
+    // writes it, instead of name -> entry.
+    Ref properties(int64_t index, bool flat = false) const;
 
     // self.TimeStamp as it stands now.
     Ref time_stamp() const;
@@ -86,6 +87,17 @@ Ref vertex_list(const Ring& ring);  // [[x, y], ...]
 
 void start_line_kind(const FeatureContext& ctx);
 Ref read_line_feature(const FeatureContext& ctx, int64_t index, long long id);
+
+// What a line feature is made of, read in the order the feature is built;
+// the export writes these straight to JSON instead of building the dictionary.
+struct LineFeatureParts {
+    Ring coordinates;
+    Ref style;
+    Ref properties;
+    Ref time_stamp;
+};
+// False for a deleted record (nothing but the record read).
+bool read_line_parts(const FeatureContext& ctx, int64_t index, LineFeatureParts& out, bool flat);
 
 void start_point_kind(const FeatureContext& ctx);
 Ref read_point_feature(const FeatureContext& ctx, int64_t index, long long id);

@@ -5,6 +5,7 @@
 
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "mapgis/feature_generator.hpp"
 #include "mapgis/geojson_writer.hpp"
 #include "mapgis/json_encoder.hpp"
 #include "mapgis/py_helpers.hpp"
@@ -101,23 +102,92 @@ void flatten_properties(PyObject* feature) {
     check(PyObject_SetItem(feature, properties_key, flat.get()));
 }
 
-void write_features(PyObject* self, OutputFile& out) {
+// Publishes "progress" for the feature about to be written.
+void publish_progress(PyObject* self, long long index) {
     static PyObject* progress = interned("progress");
     static PyObject* index_key = interned("index");
     static PyObject* count_key = interned("count");
     static PyObject* feature_count = interned("FeatureCount");
     static PyObject* publish = interned("publish");
+    Ref payload = own(PyDict_New());
+    check(PyDict_SetItem(payload.get(), index_key, py_int(index).get()));
+    Ref count = own(PyObject_GetAttr(self, feature_count));
+    check(PyDict_SetItem(payload.get(), count_key, count.get()));
+    PyObject* args[3] = {self, progress, payload.get()};
+    Ref r = own(PyObject_VectorcallMethod(publish, args, 3, nullptr));
+}
+
+// The JSON text of a line feature from its parts: what json.dumps gives for
+// the dictionary the generator would have yielded, properties flattened.
+void append_line_feature(std::string& buf, long long id, const LineFeatureParts& parts) {
+    buf += "{\"type\": \"Feature\", \"id\": ";
+    append_json_int(buf, id);
+    buf += ", \"geometry\": {\"type\": \"LineString\", \"coordinates\": [";
+    bool first = true;
+    for (const Vertex& v : parts.coordinates) {
+        buf += first ? "[" : ", [";
+        first = false;
+        append_json_float(buf, v.x);
+        buf += ", ";
+        append_json_float(buf, v.y);
+        buf += ']';
+    }
+    buf += "]}, \"style\": ";
+    encode_json(buf, parts.style.get());
+    buf += ", \"properties\": ";
+    encode_json(buf, parts.properties.get());
+    buf += ", \"timeStamp\": ";
+    encode_json(buf, parts.time_stamp.get());
+    buf += '}';
+}
+
+void flush_if_full(OutputFile& out) {
+    if (out.buffer().size() >= kFlushAt) {
+        if (int err = out.flush()) raise_os_error(err, nullptr);
+    }
+}
+
+// The class's own feature walk: line features go from their parts straight
+// to text, without the dictionaries; other kinds as dictionaries.
+void write_own_features(PyObject* self, OutputFile& out) {
     std::string& buf = out.buffer();
-    Ref features = call_method(self, "getFeature");
+    FeatureWalk walk(self);
+    LineFeatureParts parts;
+    Ref feature;
+    long long id = 0, pointer = 0;
+    while (walk.advance(&feature, &parts, &id)) {
+        publish_progress(self, pointer);
+        ++pointer;
+        size_t mark = buf.size();
+        if (pointer > 1) buf += ',';
+        try {
+            if (feature) {
+                flatten_properties(feature.get());
+                encode_json(buf, feature.get());
+            } else {
+                append_line_feature(buf, id, parts);
+            }
+        } catch (...) {
+            buf.resize(mark);
+            throw;
+        }
+        feature.reset();
+        flush_if_full(out);
+    }
+}
+
+void write_features(PyObject* self, OutputFile& out) {
+    std::string& buf = out.buffer();
+    Ref get_feature = get_attr(self, "getFeature");
+    if (is_own_get_feature(get_feature.get(), self)) {
+        write_own_features(self, out);
+        return;
+    }
+    Ref features = own(PyObject_CallNoArgs(get_feature.get()));
     Ref it = own(PyObject_GetIter(features.get()));
     long long pointer = 0;
     while (Ref feature = Ref::steal(PyIter_Next(it.get()))) {
-        Ref payload = own(PyDict_New());
-        check(PyDict_SetItem(payload.get(), index_key, py_int(pointer).get()));
-        Ref count = own(PyObject_GetAttr(self, feature_count));
-        check(PyDict_SetItem(payload.get(), count_key, count.get()));
-        PyObject* args[3] = {self, progress, payload.get()};
-        Ref r = own(PyObject_VectorcallMethod(publish, args, 3, nullptr));
+        publish_progress(self, pointer);
         ++pointer;
         // The comma goes out with the feature's text only: a feature that
         // fails to flatten or encode leaves the partial file valid JSON.
@@ -130,9 +200,7 @@ void write_features(PyObject* self, OutputFile& out) {
             buf.resize(mark);
             throw;
         }
-        if (buf.size() >= kFlushAt) {
-            if (int err = out.flush()) raise_os_error(err, nullptr);
-        }
+        flush_if_full(out);
     }
     if (PyErr_Occurred()) throw PythonErrorSet{};
 }

@@ -251,6 +251,7 @@ void add_mapgis_file_class(ModuleState& st) {
     b.attr("__FeatureNode", py_str(kFeatureNode));
     b.method(kInit).method(kDescribeProperty).method(kGetCapabilities).method(kGetFeature).method(kSaveAsGeoJson);
     st.MapGisFile = b.finish();
+    remember_get_feature(own(PyObject_GetAttrString(st.MapGisFile.get(), "getFeature")).get());
 }
 
 }  // namespace tiven
