@@ -2,6 +2,7 @@
 // walk over record slots, ids, attribute values, style keys, the file held
 // open for one iteration and closed on every way out. Plus the line kind.
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -103,7 +104,7 @@ bool is_base_decoder(PyObject* self, PyObject* name, PyObject* original, Ref& fo
 // The attribute decoder for one record: the fields as the object holds them.
 class AttributeDecoder {
 public:
-    AttributeDecoder(PyObject* self, BinaryFile& file) : self_(self), file_(file) {
+    AttributeDecoder(PyObject* self, BinaryFile& file) : file_(file) {
         const Names& n = names();
         Ref fs = own(PyObject_GetAttr(self, n.FieldStruct));
         fields_ = field_item(fs.get(), n.fields);
@@ -274,7 +275,6 @@ private:
         return own(PyFloat_FromString(text.get()));
     }
 
-    PyObject* self_;
     BinaryFile& file_;
     Ref fields_, encoding_, to_str_, to_int_;
     const char* encoding_utf8_ = nullptr;
