@@ -1,0 +1,87 @@
+// Polygons of a MapGIS polygon file. A polygon record names a list of signed
+// arc numbers; each arc is a line record with its vertices and a topology
+// record with its start and finish nodes. The rings are chained from the arcs
+// by their nodes (by their end vertices where an arc has no nodes). Pure C++.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "mapgis/binary_file.hpp"
+
+namespace tiven::mapgis {
+
+inline constexpr int64_t kPolygonRecordSize = 40;  // "<1B3i1h2f1h1i1B1h8s"
+inline constexpr int64_t kTopologyRecordSize = 24;  // "<4i8s"
+inline constexpr int64_t kArcRecordSize = 57;       // the line record layout
+
+// The style names of polygon files, in order.
+inline constexpr int kPolygonStyleCount = 8;
+extern const char* const kPolygonStyleNames[kPolygonStyleCount];
+
+struct PolygonRecord {
+    uint8_t flag = 0;
+    int32_t polylines = 0;  // entries in the arc list, the unread first one included
+    int32_t start = 0;      // arc list offset in the coordinate area
+    int32_t fill_color = 0;
+    int16_t fill_pattern = 0;
+    double pattern_height = 0.0;  // float32, widened exactly
+    double pattern_width = 0.0;
+    int16_t line_width = 0;
+    int32_t pattern_color = 0;
+    uint8_t transparent = 0;
+    int16_t layer = 0;
+};
+PolygonRecord decode_polygon_record(const uint8_t* p);
+
+struct Vertex {
+    double x, y;
+};
+using Ring = std::vector<Vertex>;
+
+// Two coordinates are "the same text" when Python's repr of them agrees:
+// equal bits, or both NaN (every NaN prints as nan; 0.0 and -0.0 differ).
+bool same_text(double a, double b) noexcept;
+inline bool same_text(const Vertex& a, const Vertex& b) noexcept {
+    return same_text(a.x, b.x) && same_text(a.y, b.y);
+}
+
+// Reads `count` vertex pairs at `position`, dropping consecutive pairs that
+// print alike. Throws the struct error when a pair is cut short.
+using VertexReader = std::function<Ring(BinaryFile&, int64_t position, int64_t count)>;
+
+struct PolygonSections {
+    int64_t arcs = 0;       // section 0: arc line records
+    int64_t coords = 0;     // section 1: arc lists and vertex pairs
+    int64_t topology = 0;   // section 3
+    int64_t polygons = 0;   // section 8
+};
+
+class PolygonReader {
+public:
+    PolygonReader(BinaryFile& file, const PolygonSections& sections, VertexReader vertices)
+        : f_(file), s_(sections), read_vertices_(std::move(vertices)) {}
+
+    // Reads polygon record index i (slot i + 1); throws the struct error when cut short.
+    PolygonRecord read_record(int64_t index);
+
+    // Reads the record's arc list and its arcs and chains them into rings, in
+    // the order they close. An empty result means the record makes no feature.
+    std::vector<Ring> read_rings(const PolygonRecord& record);
+
+private:
+    BinaryFile& f_;
+    PolygonSections s_;
+    VertexReader read_vertices_;
+};
+
+// Chains arcs into rings. `arc(n)` reads arc n (n > 0) as stored: start
+// node, finish node, vertices; the chainer turns backward arcs itself.
+struct ChainArc {
+    int64_t start_node, finish_node;
+    Ring vertices;
+};
+std::vector<Ring> chain_rings(const std::vector<int32_t>& arc_list,
+                              const std::function<ChainArc(int64_t)>& arc);
+
+}  // namespace tiven::mapgis
