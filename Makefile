@@ -31,7 +31,7 @@ build: venv
 
 run: venv
 	$(PY) -m pip install -q --no-build-isolation .
-	cd examples && ../$(PY) export_sample.py
+	cd examples && ../$(PY) show_module.py
 
 test: build
 	$(PY) -m pytest -q tests

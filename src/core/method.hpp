@@ -80,6 +80,8 @@ struct Method {
 
 // Calls `super(defining_class, obj).__init__()`: the constructors' base call.
 void call_base_init(const Call& call, PyObject* obj);
+// An `__init__(self)` that only runs the base constructor.
+Ref init_calling_base(const Call& call);
 
 // Builds one class of the module in the order of its body.
 class ClassBuilder {

@@ -88,9 +88,10 @@ std::string round_negative(double x, long long ndigits) {
     if (k > ip.size()) return "0";
     std::string head = ip.substr(0, ip.size() - k);
     std::string tail = ip.substr(ip.size() - k);
-    if (head.empty()) head = "0";
+    if (head.empty()) head.assign(1, '0');
     int cmp;  // tail vs 5000...
-    std::string half = "5" + std::string(k - 1, '0');
+    std::string half(k, '0');
+    half[0] = '5';
     if (tail > half) cmp = 1;
     else if (tail < half) cmp = -1;
     else cmp = frac > 0 ? 1 : 0;
@@ -101,7 +102,8 @@ std::string round_negative(double x, long long ndigits) {
         if (i < 0) head.insert(head.begin(), '1');
         else head[i]++;
     }
-    return head + std::string(k, '0');
+    head.append(k, '0');
+    return head;
 }
 
 }  // namespace

@@ -1,0 +1,81 @@
+// The one place where C++ errors become Python exceptions, and small value
+// helpers shared by every binding.
+#include <new>
+#include <string>
+
+#include "core/method.hpp"
+#include "core/module_state.hpp"
+
+namespace tiven {
+
+namespace {
+PyObject* exception_class(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::Exception: return PyExc_Exception;
+        case ErrorKind::TypeError: return PyExc_TypeError;
+        case ErrorKind::ValueError: return PyExc_ValueError;
+        case ErrorKind::IndexError: return PyExc_IndexError;
+        case ErrorKind::KeyError: return PyExc_KeyError;
+        case ErrorKind::LookupError: return PyExc_LookupError;
+        case ErrorKind::ZeroDivisionError: return PyExc_ZeroDivisionError;
+        case ErrorKind::OverflowError: return PyExc_OverflowError;
+        case ErrorKind::RecursionError: return PyExc_RecursionError;
+        case ErrorKind::RuntimeError: return PyExc_RuntimeError;
+        case ErrorKind::OSError: return PyExc_OSError;
+        case ErrorKind::FileNotFoundError: return PyExc_FileNotFoundError;
+        case ErrorKind::MemoryError: return PyExc_MemoryError;
+        case ErrorKind::StructError: {
+            PyObject* e = state().struct_error.get();
+            return e ? e : PyExc_Exception;
+        }
+    }
+    return PyExc_Exception;
+}
+}  // namespace
+
+void set_python_error_from_current_exception() noexcept {
+    try {
+        throw;
+    } catch (const PythonErrorSet&) {
+        if (!PyErr_Occurred())
+            PyErr_SetString(PyExc_SystemError, "error return without exception set");
+    } catch (const Error& e) {
+        PyErr_SetString(exception_class(e.kind()), e.what());
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+    } catch (const std::exception& e) {
+        PyErr_SetString(PyExc_SystemError, e.what());
+    } catch (...) {
+        PyErr_SetString(PyExc_SystemError, "unknown C++ exception");
+    }
+}
+
+void enforce_result(ResultCheck check, PyObject* value) {
+    if (check == ResultCheck::None || value == Py_None) return;
+    PyTypeObject* expected = nullptr;
+    const char* name = nullptr;
+    switch (check) {
+        case ResultCheck::Str: expected = &PyUnicode_Type; name = "str"; break;
+        case ResultCheck::Int: expected = &PyLong_Type; name = "int"; break;
+        case ResultCheck::List: expected = &PyList_Type; name = "list"; break;
+        case ResultCheck::Dict: expected = &PyDict_Type; name = "dict"; break;
+        case ResultCheck::FloatOrNone: expected = &PyFloat_Type; name = "float"; break;
+        case ResultCheck::None: return;
+    }
+    if (Py_IS_TYPE(value, expected)) return;
+    PyErr_Format(PyExc_TypeError, "Expected %s, got %.200s", name, Py_TYPE(value)->tp_name);
+    throw PythonErrorSet{};
+}
+
+Ref py_str(const std::string& utf8) {
+    return own(PyUnicode_FromStringAndSize(utf8.data(), static_cast<Py_ssize_t>(utf8.size())));
+}
+Ref py_int(long long v) { return own(PyLong_FromLongLong(v)); }
+Ref py_float(double v) { return own(PyFloat_FromDouble(v)); }
+
+RecursionGuard::RecursionGuard(const char* where) {
+    if (Py_EnterRecursiveCall(where)) throw PythonErrorSet{};
+}
+RecursionGuard::~RecursionGuard() { Py_LeaveRecursiveCall(); }
+
+}  // namespace tiven

@@ -1,0 +1,399 @@
+// Function objects that bind like Python functions, and the one argument
+// parser every method goes through. The parser follows the interpreter's
+// conventions for compiled functions: counts ("exactly"/"at least"/"at most",
+// the receiver counted), keyword errors, exact built-in types.
+#include "core/function_object.hpp"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "core/module_state.hpp"
+#include "core/pynum.hpp"
+
+namespace tiven {
+
+namespace {
+
+struct FunctionObject {
+    PyObject_HEAD
+    vectorcallfunc vectorcall;
+    const Method* method;
+    PyObject* defaults;        // list: one default per parameter (None where required)
+    PyObject* name;
+    PyObject* qualname;
+    PyObject* doc;
+    PyObject* annotations;
+    PyObject* module;
+    PyObject* defining_class;
+    PyObject* dict;
+};
+
+PyTypeObject FunctionType = {PyVarObject_HEAD_INIT(nullptr, 0)};
+
+constexpr size_t kMaxParams = 16;
+
+[[noreturn]] void count_error(const Method& m, bool exact, Py_ssize_t num_min, Py_ssize_t num_max,
+                              Py_ssize_t found) {
+    Py_ssize_t expected;
+    const char* more_or_less;
+    if (found < num_min) {
+        expected = num_min;
+        more_or_less = "at least";
+    } else {
+        expected = num_max;
+        more_or_less = "at most";
+    }
+    if (exact) more_or_less = "exactly";
+    PyErr_Format(PyExc_TypeError, "%.200s() takes %.8s %zd positional argument%.1s (%zd given)", m.name,
+                 more_or_less, expected, expected == 1 ? "" : "s", found);
+    throw PythonErrorSet{};
+}
+
+PyTypeObject* exact_type(Check c) {
+    switch (c) {
+        case Check::Str: return &PyUnicode_Type;
+        case Check::Bytes: return &PyBytes_Type;
+        case Check::Int: return &PyLong_Type;
+        case Check::Tuple: return &PyTuple_Type;
+        case Check::List: return &PyList_Type;
+        case Check::Dict: return &PyDict_Type;
+        case Check::Float: return &PyFloat_Type;
+        case Check::Any: return nullptr;
+    }
+    return nullptr;
+}
+
+[[noreturn]] void type_error(const Param& p, PyTypeObject* expected, PyObject* given) {
+    PyErr_Format(PyExc_TypeError, "Argument '%.200s' has incorrect type (expected %.200s, got %.200s)", p.name,
+                 expected->tp_name, Py_TYPE(given)->tp_name);
+    if (PyObject_TypeCheck(given, expected)) {
+        PyObject* exc = PyErr_GetRaisedException();
+        PyObject* r = PyObject_CallMethod(exc, "add_note", "s",
+                                          "Instances of subclasses of built-in types are refused; "
+                                          "pass the built-in type itself.");
+        Py_XDECREF(r);
+        if (!r) {
+            Py_DECREF(exc);
+            throw PythonErrorSet{};
+        }
+        PyErr_SetRaisedException(exc);
+    }
+    throw PythonErrorSet{};
+}
+
+bool float_takes_none(const Param& p) { return p.value.kind == Default::Kind::None || p.or_none; }
+
+// Matches a keyword name against the parameters: identity first, then equality.
+Py_ssize_t find_param(const Method& m, PyObject* const* names, PyObject* key) {
+    const size_t n = m.params.size();
+    for (size_t i = 0; i < n; ++i)
+        if (names[i] == key) return static_cast<Py_ssize_t>(i);
+    for (size_t i = 0; i < n; ++i) {
+        int eq = PyUnicode_Compare(names[i], key);
+        if (eq == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+        if (eq == 0) return static_cast<Py_ssize_t>(i);
+    }
+    return -1;
+}
+
+// Interned parameter names of one method, made once per method.
+PyObject* const* param_names(const Method& m) {
+    struct Names {
+        const Method* m;
+        std::vector<PyObject*> names;
+    };
+    static std::vector<Names*> cache;
+    for (Names* n : cache)
+        if (n->m == &m) return n->names.data();
+    auto* entry = new Names{&m, {}};
+    for (const Param& p : m.params) {
+        PyObject* s = PyUnicode_InternFromString(p.name);
+        if (!s) {
+            for (PyObject* o : entry->names) Py_DECREF(o);
+            delete entry;
+            throw PythonErrorSet{};
+        }
+        entry->names.push_back(s);
+    }
+    cache.push_back(entry);
+    return entry->names.data();
+}
+
+PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+    auto* self = reinterpret_cast<FunctionObject*>(callable);
+    const Method& m = *self->method;
+    const size_t n = m.params.size();
+    Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    PyObject* values[kMaxParams] = {};
+    Ref converted[kMaxParams];
+    try {
+        Py_ssize_t num_min = 0;
+        for (const Param& p : m.params)
+            if (p.value.kind == Default::Kind::Required) ++num_min;
+        const Py_ssize_t num_max = static_cast<Py_ssize_t>(n);
+        const bool exact = num_min == num_max;
+        Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
+
+        if (nargs > num_max || (nkw == 0 && nargs < num_min)) count_error(m, exact, num_min, num_max, nargs);
+        for (Py_ssize_t i = 0; i < nargs; ++i) values[i] = args[i];
+
+        if (nkw > 0) {
+            PyObject* const* names = param_names(m);
+            PyObject* const* kwvalues = args + nargs;
+            for (Py_ssize_t k = 0; k < nkw; ++k) {
+                if (!PyUnicode_Check(PyTuple_GET_ITEM(kwnames, k))) {
+                    PyErr_Format(PyExc_TypeError, "%.200s() keywords must be strings", m.name);
+                    throw PythonErrorSet{};
+                }
+            }
+            Py_ssize_t left = nkw;
+            for (Py_ssize_t i = nargs; i < num_max && left > 0; ++i) {
+                for (Py_ssize_t k = 0; k < nkw; ++k) {
+                    PyObject* key = PyTuple_GET_ITEM(kwnames, k);
+                    if (key == names[i]) { values[i] = kwvalues[k]; --left; break; }
+                }
+                if (!values[i]) {
+                    for (Py_ssize_t k = 0; k < nkw; ++k) {
+                        int eq = PyUnicode_Compare(names[i], PyTuple_GET_ITEM(kwnames, k));
+                        if (eq == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+                        if (eq == 0) { values[i] = kwvalues[k]; --left; break; }
+                    }
+                }
+                if (!values[i] && i < num_min) count_error(m, exact, num_min, num_max, i);
+            }
+            for (Py_ssize_t i = nargs; i < num_min; ++i)
+                if (!values[i]) count_error(m, exact, num_min, num_max, i);
+            if (left > 0) {
+                for (Py_ssize_t k = 0; k < nkw; ++k) {
+                    PyObject* key = PyTuple_GET_ITEM(kwnames, k);
+                    Py_ssize_t at = find_param(m, names, key);
+                    if (at < 0) {
+                        PyErr_Format(PyExc_TypeError, "%s() got an unexpected keyword argument '%U'", m.name, key);
+                        throw PythonErrorSet{};
+                    }
+                    if (at < nargs) {
+                        PyErr_Format(PyExc_TypeError, "%s() got multiple values for keyword argument '%U'", m.name,
+                                     key);
+                        throw PythonErrorSet{};
+                    }
+                }
+            }
+        }
+        for (size_t i = 0; i < n; ++i)
+            if (!values[i]) values[i] = PyList_GET_ITEM(self->defaults, i);
+
+        // Real-number parameters are converted first, in order, then the exact-type tests run.
+        for (size_t i = 0; i < n; ++i) {
+            const Param& p = m.params[i];
+            if (p.check != Check::Float || float_takes_none(p)) continue;
+            if (PyFloat_CheckExact(values[i])) continue;
+            double v = PyFloat_AsDouble(values[i]);
+            if (v == -1.0 && PyErr_Occurred()) throw PythonErrorSet{};
+            converted[i] = py_float(v);
+            values[i] = converted[i].get();
+        }
+        for (size_t i = 0; i < n; ++i) {
+            const Param& p = m.params[i];
+            PyTypeObject* t = exact_type(p.check);
+            if (!t || Py_IS_TYPE(values[i], t)) continue;
+            if (p.check == Check::Float && !float_takes_none(p)) continue;
+            bool none_ok = p.or_none || p.value.kind == Default::Kind::None;
+            if (none_ok && values[i] == Py_None) continue;
+            type_error(p, t, values[i]);
+        }
+
+        Call call{m, values, self->defining_class};
+        Ref result = m.impl(call);
+        enforce_result(m.result, result.get());
+        return result.release();
+    } catch (...) {
+        set_python_error_from_current_exception();
+        return nullptr;
+    }
+}
+
+PyObject* descr_get(PyObject* self, PyObject* obj, PyObject*) {
+    if (obj == nullptr || obj == Py_None) return Py_NewRef(self);
+    return PyMethod_New(self, obj);
+}
+
+int traverse(PyObject* o, visitproc visit, void* arg) {
+    auto* f = reinterpret_cast<FunctionObject*>(o);
+    Py_VISIT(f->defaults);
+    Py_VISIT(f->doc);
+    Py_VISIT(f->annotations);
+    Py_VISIT(f->module);
+    Py_VISIT(f->defining_class);
+    Py_VISIT(f->dict);
+    return 0;
+}
+
+int clear(PyObject* o) {
+    auto* f = reinterpret_cast<FunctionObject*>(o);
+    Py_CLEAR(f->defaults);
+    Py_CLEAR(f->name);
+    Py_CLEAR(f->qualname);
+    Py_CLEAR(f->doc);
+    Py_CLEAR(f->annotations);
+    Py_CLEAR(f->module);
+    Py_CLEAR(f->defining_class);
+    Py_CLEAR(f->dict);
+    return 0;
+}
+
+void dealloc(PyObject* o) {
+    PyObject_GC_UnTrack(o);
+    clear(o);
+    PyObject_GC_Del(o);
+}
+
+PyObject* repr(PyObject* o) {
+    auto* f = reinterpret_cast<FunctionObject*>(o);
+    return PyUnicode_FromFormat("<function %U at %p>", f->qualname, o);
+}
+
+PyMemberDef members[] = {
+    {"__name__", Py_T_OBJECT_EX, offsetof(FunctionObject, name), 0, nullptr},
+    {"__qualname__", Py_T_OBJECT_EX, offsetof(FunctionObject, qualname), 0, nullptr},
+    {"__doc__", Py_T_OBJECT_EX, offsetof(FunctionObject, doc), 0, nullptr},
+    {"__annotations__", Py_T_OBJECT_EX, offsetof(FunctionObject, annotations), 0, nullptr},
+    {"__module__", Py_T_OBJECT_EX, offsetof(FunctionObject, module), 0, nullptr},
+    {"__vectorcalloffset__", Py_T_PYSSIZET, offsetof(FunctionObject, vectorcall), Py_READONLY, nullptr},
+    {nullptr, 0, 0, 0, nullptr},
+};
+
+PyGetSetDef getset[] = {
+    {"__dict__", PyObject_GenericGetDict, PyObject_GenericSetDict, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyTypeObject* function_type() {
+    if (FunctionType.tp_flags & Py_TPFLAGS_READY) return &FunctionType;
+    FunctionType.tp_name = "tivenpy_function";
+    FunctionType.tp_basicsize = sizeof(FunctionObject);
+    FunctionType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_HAVE_VECTORCALL |
+                            Py_TPFLAGS_METHOD_DESCRIPTOR;
+    FunctionType.tp_vectorcall_offset = offsetof(FunctionObject, vectorcall);
+    FunctionType.tp_call = PyVectorcall_Call;
+    FunctionType.tp_descr_get = descr_get;
+    FunctionType.tp_traverse = traverse;
+    FunctionType.tp_clear = clear;
+    FunctionType.tp_dealloc = dealloc;
+    FunctionType.tp_repr = repr;
+    FunctionType.tp_members = members;
+    FunctionType.tp_getset = getset;
+    FunctionType.tp_dictoffset = offsetof(FunctionObject, dict);
+    if (PyType_Ready(&FunctionType) < 0) throw PythonErrorSet{};
+    return &FunctionType;
+}
+
+Ref default_object(const Default& d) {
+    switch (d.kind) {
+        case Default::Kind::Required:
+        case Default::Kind::None: return py_none();
+        case Default::Kind::Int: return py_int(d.i);
+        case Default::Kind::Float: return py_float(d.f);
+        case Default::Kind::Str: return own(PyUnicode_FromString(d.s));
+        case Default::Kind::Bool: return py_bool(d.i != 0);
+    }
+    return py_none();
+}
+
+std::string default_text(const Default& d) {
+    switch (d.kind) {
+        case Default::Kind::Required: return "";
+        case Default::Kind::None: return "None";
+        case Default::Kind::Int: return std::to_string(d.i);
+        case Default::Kind::Float: return float_repr(d.f);
+        case Default::Kind::Str: return std::string("'") + d.s + "'";
+        case Default::Kind::Bool: return d.i ? "True" : "False";
+    }
+    return "";
+}
+
+// "name(self, key: str, slot: Callable) -> None", from the one declaration.
+std::string signature_text(const Method& m) {
+    std::string s = m.name;
+    s += '(';
+    for (size_t i = 0; i < m.params.size(); ++i) {
+        const Param& p = m.params[i];
+        if (i) s += ", ";
+        s += p.name;
+        if (p.annotation) {
+            s += ": ";
+            s += p.annotation;
+        }
+        if (p.value.kind != Default::Kind::Required) {
+            s += p.annotation ? " = " : "=";
+            s += default_text(p.value);
+        }
+    }
+    s += ')';
+    if (m.result_annotation) {
+        s += " -> ";
+        s += m.result_annotation;
+    }
+    return s;
+}
+
+}  // namespace
+
+Ref make_function(const Method& m, const std::string& qualname) {
+    if (m.params.size() > kMaxParams) throw Error(ErrorKind::RuntimeError, "too many parameters");
+    PyTypeObject* type = function_type();
+    Ref defaults = own(PyList_New(static_cast<Py_ssize_t>(m.params.size())));
+    for (size_t i = 0; i < m.params.size(); ++i)
+        PyList_SET_ITEM(defaults.get(), static_cast<Py_ssize_t>(i), default_object(m.params[i].value).release());
+    Ref annotations = own(PyDict_New());
+    for (const Param& p : m.params)
+        if (p.annotation) check(PyDict_SetItemString(annotations.get(), p.name, py_str(p.annotation).get()));
+    if (m.result_annotation)
+        check(PyDict_SetItemString(annotations.get(), "return", py_str(m.result_annotation).get()));
+    std::string doc = signature_text(m);
+    if (m.doc && *m.doc) {
+        doc += "\n\n";
+        doc += m.doc;
+    }
+
+    auto* f = PyObject_GC_New(FunctionObject, type);
+    if (!f) throw PythonErrorSet{};
+    f->vectorcall = call_function;
+    f->method = &m;
+    f->defaults = defaults.release();
+    f->name = nullptr;
+    f->qualname = nullptr;
+    f->doc = nullptr;
+    f->annotations = annotations.release();
+    f->module = nullptr;
+    f->defining_class = Py_NewRef(Py_None);
+    f->dict = nullptr;
+    Ref result = Ref::steal(reinterpret_cast<PyObject*>(f));
+    PyObject_GC_Track(result.get());
+    f->name = py_str(m.name).release();
+    f->qualname = py_str(qualname).release();
+    f->doc = py_str(doc).release();
+    f->module = py_str(kModuleName).release();
+    return result;
+}
+
+void set_defining_class(PyObject* function, PyObject* cls) {
+    auto* f = reinterpret_cast<FunctionObject*>(function);
+    Py_XSETREF(f->defining_class, Py_NewRef(cls));
+}
+
+bool is_function(PyObject* obj) { return Py_IS_TYPE(obj, &FunctionType); }
+
+void call_base_init(const Call& call, PyObject* obj) {
+    PyObject* super_type = state().builtin_super.get();
+    Ref sup = own(PyObject_CallFunctionObjArgs(super_type, call.defining_class, obj, nullptr));
+    Ref init = own(PyObject_GetAttrString(sup.get(), "__init__"));
+    Ref r = own(PyObject_CallNoArgs(init.get()));
+}
+
+Ref init_calling_base(const Call& call) {
+    call_base_init(call, call[0]);
+    return py_none();
+}
+
+}  // namespace tiven

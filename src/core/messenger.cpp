@@ -1,0 +1,141 @@
+// The message bus every object of the module carries.
+#include "core/method.hpp"
+#include "core/module_state.hpp"
+
+namespace tiven {
+
+namespace {
+
+[[noreturn]] void type_error(const char* text) {
+    PyErr_SetString(PyExc_TypeError, text);
+    throw PythonErrorSet{};
+}
+
+// "...{}..." with the value formatted as str.format formats it.
+[[noreturn]] void type_error_with(const char* before, PyObject* value, const char* after) {
+    Ref empty = own(PyUnicode_FromString(""));
+    Ref text = own(PyObject_Format(value, empty.get()));
+    PyErr_Format(PyExc_TypeError, "%s%U%s", before, text.get(), after);
+    throw PythonErrorSet{};
+}
+
+Ref subscribers_of(PyObject* self) { return own(PyObject_GetAttrString(self, "subscribers")); }
+
+bool contains(PyObject* container, PyObject* item) { return check(PySequence_Contains(container, item)) == 1; }
+
+Ref init(const Call& c) {
+    Ref table = own(PyDict_New());
+    check(PyObject_SetAttrString(c[0], "subscribers", table.get()));
+    return py_none();
+}
+
+Ref subscribe(const Call& c) {
+    PyObject* self = c[0];
+    PyObject* key = c[1];
+    PyObject* slot = c[2];
+    if (!check(PyObject_IsTrue(slot))) type_error("The [messageSlot] parameter should not be empty.");
+    if (!PyCallable_Check(slot))
+        type_error_with("The [messageSlot - ", slot, "] parameter must be a callable function.");
+    if (PyUnicode_GET_LENGTH(key) == 0) type_error("The [messageKey] parameter should not be empty.");
+    Ref table = subscribers_of(self);
+    if (!contains(table.get(), key)) {
+        Ref fresh = own(PyList_New(0));
+        check(PyObject_SetItem(table.get(), key, fresh.get()));
+    }
+    Ref slots = own(PyObject_GetItem(table.get(), key));
+    if (!contains(slots.get(), slot)) {
+        Ref r = own(PyObject_CallMethod(slots.get(), "append", "O", slot));
+    }
+    return py_none();
+}
+
+Ref unsubscribe(const Call& c) {
+    PyObject* self = c[0];
+    PyObject* key = c[1];
+    PyObject* slot = c[2];
+    Ref table = subscribers_of(self);
+    if (key == Py_None || PyUnicode_GET_LENGTH(key) == 0) {
+        Ref r = own(PyObject_CallMethod(table.get(), "clear", nullptr));
+        return py_none();
+    }
+    if (!contains(table.get(), key)) type_error_with("The [messageKey - ", key, "] parameter not found.");
+    if (!check(PyObject_IsTrue(slot))) {
+        check(PyObject_DelItem(table.get(), key));
+        return py_none();
+    }
+    Ref slots = own(PyObject_GetItem(table.get(), key));
+    if (contains(slots.get(), slot)) {
+        Ref r = own(PyObject_CallMethod(slots.get(), "remove", "O", slot));
+        return py_none();
+    }
+    // Name the slot: its __name__ when it has one, a text as itself, else str().
+    Ref name;
+    if (PyCallable_Check(slot)) {
+        PyObject* found = nullptr;
+        check(PyObject_GetOptionalAttrString(slot, "__name__", &found));
+        name = Ref::steal(found);
+    }
+    if (!name) name = PyUnicode_Check(slot) ? Ref::borrow(slot) : own(PyObject_Str(slot));
+    type_error_with("The [messageSlot - ", name.get(), "] parameter not found.");
+}
+
+Ref publish(const Call& c) {
+    PyObject* self = c[0];
+    PyObject* key = c[1];
+    PyObject* value = c[2];
+    Ref table = subscribers_of(self);
+    if (!contains(table.get(), key)) return py_none();
+    Ref slots = own(PyObject_GetItem(table.get(), key));
+    Ref it = own(PyObject_GetIter(slots.get()));
+    while (PyObject* raw = PyIter_Next(it.get())) {
+        Ref slot = Ref::steal(raw);
+        Ref r = Ref::steal(PyObject_CallOneArg(slot.get(), value));
+        if (r) continue;
+        if (!PyErr_ExceptionMatches(PyExc_Exception)) throw PythonErrorSet{};
+        Ref exc = Ref::steal(PyErr_GetRaisedException());
+        Ref empty = own(PyUnicode_FromString(""));
+        Ref text = own(PyObject_Format(exc.get(), empty.get()));
+        Ref line = own(PyUnicode_FromFormat("Error in message slot: %U", text.get()));
+        Ref printed = own(PyObject_CallOneArg(state().builtin_print.get(), line.get()));
+    }
+    if (PyErr_Occurred()) throw PythonErrorSet{};
+    return py_none();
+}
+
+const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None,
+                   "Starts the object with its own empty table of subscribers.", init};
+
+const Method kSubscribe{
+    "subscribe", MethodKind::Instance,
+    {{"self"}, {"key", "str", Check::Str}, {"slot", "Callable"}},
+    "None", ResultCheck::None,
+    "订阅消息：将回调函数 slot 登记到消息键 key 之下（同一键下不重复登记）。",
+    subscribe};
+
+const Method kUnsubscribe{
+    "unsubscribe", MethodKind::Instance,
+    {{"self"},
+     {"key", "Union[str, None]", Check::Str, true, Default::none()},
+     {"slot", "Union[Callable, None]", Check::Any, true, Default::none()}},
+    "None", ResultCheck::None,
+    "取消订阅：不给 key 时清空全部订阅；只给 key 时移除该键及其全部回调；给出 key 与 slot 时只移除该回调。",
+    unsubscribe};
+
+const Method kPublish{
+    "publish", MethodKind::Instance,
+    {{"self"}, {"key", "str", Check::Str, false, Default::none()}, {"value", "Any", Check::Any, false, Default::none()}},
+    "None", ResultCheck::None,
+    "发布消息：按订阅顺序以 value 调用键 key 下的每个回调；回调出错时打印错误并继续。",
+    publish};
+
+}  // namespace
+
+void add_messenger_class(ModuleState& st) {
+    ClassBuilder b("Messenger", nullptr,
+                   "信使消息事件订阅与发布类（通常用于实时进度异步跟踪场景）\n\n"
+                   "    每个对象持有自己的订阅表 subscribers：消息键 -> 回调函数列表。\n");
+    b.method(kInit).method(kSubscribe).method(kUnsubscribe).method(kPublish);
+    st.Messenger = b.finish();
+}
+
+}  // namespace tiven

@@ -1,0 +1,13 @@
+import pathlib
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+# The tests run against the module built in place from this tree.
+if str(ROOT) not in sys.path:
+    sys.path.insert(0, str(ROOT))
+
+import src.tivenpy  # noqa: E402
+
+assert pathlib.Path(src.tivenpy.__file__).resolve().parent == ROOT / "src", (
+    f"stale module imported from {src.tivenpy.__file__}"
+)

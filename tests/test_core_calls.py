@@ -1,0 +1,113 @@
+import gc
+import sys
+
+import pytest
+
+from src import tivenpy
+
+M = tivenpy.Messenger
+B = tivenpy.TivenBase
+
+
+class Str(str):
+    pass
+
+
+@pytest.mark.parametrize(
+    "call,message",
+    [
+        (lambda: M().subscribe("k"), "subscribe() takes exactly 3 positional arguments (2 given)"),
+        (lambda: M().subscribe(), "subscribe() takes exactly 3 positional arguments (1 given)"),
+        (lambda: M().subscribe("k", print, 1), "subscribe() takes exactly 3 positional arguments (4 given)"),
+        (lambda: M().subscribe(slot=print), "subscribe() takes exactly 3 positional arguments (1 given)"),
+        (lambda: M().publish("k", 1, 2), "publish() takes at most 3 positional arguments (4 given)"),
+        (lambda: M.publish(), "publish() takes at least 1 positional argument (0 given)"),
+        (lambda: B.bytesInteger(), "bytesInteger() takes exactly 1 positional argument (0 given)"),
+        (lambda: B.bytesToStr(), "bytesToStr() takes at least 1 positional argument (0 given)"),
+        (lambda: B.bytesToStr(b"", "x", 1), "bytesToStr() takes at most 2 positional arguments (3 given)"),
+        (lambda: B.bytesToStr(b"", nope=1), "bytesToStr() got an unexpected keyword argument 'nope'"),
+        (lambda: B.bytesToStr(b"", data=b""), "bytesToStr() got multiple values for keyword argument 'data'"),
+        (lambda: M().subscribe("k", print, key="k"), "subscribe() got multiple values for keyword argument 'key'"),
+        (lambda: M().subscribe("k", key="k"), "subscribe() takes exactly 3 positional arguments (2 given)"),
+        (lambda: M().subscribe(1, print), "Argument 'key' has incorrect type (expected str, got int)"),
+        (lambda: M().subscribe(None, print), "Argument 'key' has incorrect type (expected str, got NoneType)"),
+        (lambda: M().publish(b"k"), "Argument 'key' has incorrect type (expected str, got bytes)"),
+        (lambda: B.bytesToStr(bytearray(b"x")), "Argument 'data' has incorrect type (expected bytes, got bytearray)"),
+        (lambda: B.bytesToStr(memoryview(b"x")), "Argument 'data' has incorrect type (expected bytes, got memoryview)"),
+        (lambda: B.bytesToStr(b"x", None), "Argument 'encoding' has incorrect type (expected str, got NoneType)"),
+        (lambda: B.bytesInteger(None), "Argument 'data' has incorrect type (expected bytes, got NoneType)"),
+    ],
+)
+def test_calling_convention_errors(call, message):
+    with pytest.raises(TypeError) as info:
+        call()
+    assert str(info.value) == message
+
+
+def test_keywords_and_defaults():
+    assert B.bytesToStr(encoding="ascii", data=b"ab\xffc") == "abc"
+    m = M()
+    m.subscribe(slot=print, key="k")
+    assert m.subscribers == {"k": [print]}
+    m.unsubscribe(key="k", slot=print)
+    assert m.subscribers == {"k": []}
+
+
+def test_subclass_of_builtin_gets_a_note():
+    with pytest.raises(TypeError) as info:
+        M().subscribe(Str("k"), print)
+    assert str(info.value) == "Argument 'key' has incorrect type (expected str, got Str)"
+    assert len(info.value.__notes__) == 1
+    with pytest.raises(TypeError) as info:
+        B.bytesToStr(b"x", 5)
+    assert not hasattr(info.value, "__notes__")
+
+
+def test_unbound_call_through_class():
+    m = M()
+    M.subscribe(m, "k", print)
+    assert m.subscribers == {"k": [print]}
+    assert B.bytesToStr.__get__(None, B) is B.bytesToStr
+
+
+def _run_many(fn, n):
+    for _ in range(n):
+        fn()
+
+
+def _error_paths():
+    m = M()
+    for call in (
+        lambda: m.subscribe("k"),
+        lambda: m.subscribe(1, print),
+        lambda: m.subscribe("", None),
+        lambda: m.unsubscribe("missing"),
+        lambda: B.bytesToStr(b"", nope=1),
+        lambda: B.bytesToStr(b"x", "no-such-codec"),
+        lambda: B.bytesToStr(Str("x")),
+    ):
+        try:
+            call()
+        except (TypeError, LookupError):
+            pass
+
+
+def _success_paths():
+    m = M()
+    m.subscribe("k", len)
+    m.publish("k", "abc")
+    m.unsubscribe("k", len)
+    m.unsubscribe()
+    B.bytesToStr(b"AB  \x00CD")
+    B.bytesInteger(b"\xff" * 9)
+
+
+@pytest.mark.parametrize("paths", [_success_paths, _error_paths])
+def test_no_reference_leaks(paths):
+    _run_many(paths, 2000)
+    gc.collect()
+    before = sys.getallocatedblocks()
+    _run_many(paths, 100_000 // 7)
+    gc.collect()
+    after = sys.getallocatedblocks()
+    assert after - before < 200
