@@ -296,6 +296,11 @@ Ref default_object(const Default& d) {
         case Default::Kind::Float: return py_float(d.f);
         case Default::Kind::Str: return own(PyUnicode_FromString(d.s));
         case Default::Kind::Bool: return py_bool(d.i != 0);
+        case Default::Kind::IntTuple: {
+            Ref t = own(PyTuple_New(static_cast<Py_ssize_t>(d.i)));
+            for (long long k = 0; k < d.i; ++k) PyTuple_SET_ITEM(t.get(), k, py_int(d.ints[k]).release());
+            return t;
+        }
     }
     return py_none();
 }
@@ -308,6 +313,11 @@ std::string default_text(const Default& d) {
         case Default::Kind::Float: return float_repr(d.f);
         case Default::Kind::Str: return std::string("'") + d.s + "'";
         case Default::Kind::Bool: return d.i ? "True" : "False";
+        case Default::Kind::IntTuple: {
+            std::string t = "(";
+            for (long long k = 0; k < d.i; ++k) t += (k ? ", " : "") + std::to_string(d.ints[k]);
+            return t + (d.i == 1 ? ",)" : ")");
+        }
     }
     return "";
 }
