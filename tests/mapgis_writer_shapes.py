@@ -6,14 +6,16 @@ mapgis_writer; this module packs what is particular to points and polygons.
 
 import struct
 
+from mapgis_writer import POINT, POLYGON as POLYGON_FILE, attribute_section, vector_file
+
 POINT_HEAD = "<1B1h1i2d8s1b1B"
 POINT_SLOT = 93
-POLYGON = "<1B3i1h2f1h1i1B1h8s"
+POLYGON_RECORD = "<1B3i1h2f1h1i1B1h8s"
 TOPOLOGY = "<4i8s"
 POLYLINE = "<2B5i1h2B1i1f1B2f3i1h"
 
 assert struct.calcsize(POINT_HEAD) == 33
-assert struct.calcsize(POLYGON) == 40
+assert struct.calcsize(POLYGON_RECORD) == 40
 assert struct.calcsize(TOPOLOGY) == 24
 assert struct.calcsize(POLYLINE) == 57
 
@@ -30,8 +32,9 @@ def marker_body(marker=1, height=1.0, width=1.0, angle=0.0, color=1, layer=0):
     return struct.pack("<1i3f26s1i4s1i", marker, height, width, angle, b"", color, b"", layer)
 
 
-def circle_body(radius=1.0, color=1, width=0.5, flag=0, fill_color=1, layer=0):
-    return struct.pack("<1d1i1f1B25s1i4s1i", radius, color, width, flag, b"", fill_color, b"", layer)
+def circle_body(radius=1.0, color=1, width=0.5, circle_flag=0, fill_color=1, layer=0):
+    return struct.pack("<1d1i1f1B25s1i4s1i", radius, color, width, circle_flag, b"", fill_color,
+                       b"", layer)
 
 
 def arc_body(radius=1.0, start_angle=0.0, end_angle=90.0, width=0.5, color=1, layer=0):
@@ -80,7 +83,7 @@ class TextArea:
 
 def polygon_slot(polylines, start, flag=1, fill_color=1, fill_pattern=0, pattern_height=1.0,
                  pattern_width=1.0, line_width=0, pattern_color=1, transparent=0, layer=0):
-    return struct.pack(POLYGON, flag, polylines, start, fill_color, fill_pattern, pattern_height,
+    return struct.pack(POLYGON_RECORD, flag, polylines, start, fill_color, fill_pattern, pattern_height,
                        pattern_width, line_width, pattern_color, transparent, layer, b"")
 
 
@@ -105,6 +108,7 @@ class PolygonParts:
         self.arcs = [arc_line_slot(0, 0, flag=0)]      # slot 0, never read
         self.topology = [topology_slot(0, 0)]
         self.polygons = [polygon_slot(0, 0, flag=0)]
+        self.values = []                               # attribute values per record
 
     def add_arc(self, vertices, start_node=0, finish_node=0):
         start = len(self.coords)
@@ -114,7 +118,7 @@ class PolygonParts:
         self.topology.append(topology_slot(start_node, finish_node))
         return len(self.arcs) - 1
 
-    def add_polygon(self, arc_list, polylines=None, first_entry=0, **style):
+    def add_polygon(self, arc_list, polylines=None, first_entry=0, values=(), **style):
         start = len(self.coords)
         self.coords += struct.pack("<l", first_entry)
         for a in arc_list:
@@ -122,7 +126,79 @@ class PolygonParts:
         if polylines is None:
             polylines = len(arc_list) + 1
         self.polygons.append(polygon_slot(polylines, start, **style))
+        self.values.append(values)
         return len(self.polygons) - 2  # record index
 
-    def add_raw_polygon(self, raw):
+    def add_raw_polygon(self, raw, values=()):
         self.polygons.append(raw)
+        self.values.append(values)
+
+
+# ---- whole files ---------------------------------------------------------------
+
+class Point:
+    """One point record. `text` (str, encoded with the file's encoding, or
+    bytes) goes to the text area unless text_count/text_offset say otherwise."""
+
+    def __init__(self, x, y, subtype=0, body=None, text=None, values=(), flag=1, text_count=None,
+                 text_offset=None, transparent=0, **body_fields):
+        self.x, self.y, self.subtype = x, y, subtype
+        if body is None and subtype in BODY_OF_SUBTYPE:
+            body = BODY_OF_SUBTYPE[subtype](**body_fields)
+        self.body = body if body is not None else b""
+        self.text = text
+        self.values = values
+        self.flag = flag
+        self.text_count = text_count
+        self.text_offset = text_offset
+        self.transparent = transparent
+
+
+def point_sections(points, fields=(), encoding="GB2312", attributes=None):
+    area = TextArea()
+    slots = [b"\0" * POINT_SLOT]  # slot 0, never read
+    for p in points:
+        offset, count = 0, 0
+        if p.text is not None:
+            raw = p.text.encode(encoding) if isinstance(p.text, str) else p.text
+            offset, count = area.add(raw)
+        if p.text_offset is not None:
+            offset = p.text_offset
+        if p.text_count is not None:
+            count = p.text_count
+        slots.append(point_slot(p.x, p.y, p.subtype, p.body, count, offset, p.flag, p.transparent))
+    if attributes is None:
+        attributes = [p.values for p in points]
+    return {0: b"".join(slots), 1: bytes(area.data),
+            2: attribute_section(list(fields), attributes, encoding)}
+
+
+def point_file(points, fields=(), encoding="GB2312", attributes=None, valid=None, total=None,
+               **head_fields):
+    sections = point_sections(points, fields, encoding, attributes)
+    if valid is None:
+        valid = sum(1 for p in points if p.flag == 1)
+    if total is None:
+        total = len(points) + 1
+    return vector_file(POINT, sections, valid=valid, total=total, **head_fields)
+
+
+def polygon_sections(parts, fields=(), encoding="GB2312", attributes=None):
+    """Sections 0, 1, 3, 8 and 9; `attributes` overrides the value lists."""
+    if attributes is None:
+        attributes = parts.values
+    return {0: b"".join(parts.arcs), 1: bytes(parts.coords), 3: b"".join(parts.topology),
+            8: b"".join(parts.polygons), 9: attribute_section(list(fields), attributes, encoding)}
+
+
+def polygon_file(parts, fields=(), encoding="GB2312", attributes=None, valid_polygons=None,
+                 total_polygons=None, **head_fields):
+    sections = polygon_sections(parts, fields, encoding, attributes)
+    if valid_polygons is None:
+        valid_polygons = sum(1 for raw in parts.polygons[1:] if raw[0] == 1)
+    if total_polygons is None:
+        total_polygons = len(parts.polygons)
+    head_fields.setdefault("valid", len(parts.arcs) - 1)
+    head_fields.setdefault("total", len(parts.arcs))
+    return vector_file(POLYGON_FILE, sections, valid_polygons=valid_polygons,
+                       total_polygons=total_polygons, **head_fields)

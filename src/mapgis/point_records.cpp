@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "mapgis/record_layout.hpp"
+#include "mapgis/vertices.hpp"
+
 namespace tiven::mapgis {
 
 const char* const kPointStyleNames[point_style::count] = {
@@ -16,7 +19,7 @@ namespace {
 // A record cut short by the end of the file fails as struct.unpack does.
 void read_record(BinaryFile& f, uint8_t* out, int64_t size) {
     if (static_cast<int64_t>(f.read_into(out, static_cast<size_t>(size))) != size)
-        fail(ErrorKind::StructError, "unpack requires a buffer of " + std::to_string(size) + " bytes");
+        fail_struct_size(static_cast<size_t>(size));
 }
 
 // float32 values widen exactly to double.
@@ -44,12 +47,13 @@ PointHead decode_point_head(const uint8_t* p) {
 
 PointHead PointRecordReader::read_head(int64_t index) {
     uint8_t buf[kPointHeadSize];
-    f_.seek(records_start_ + (index + 1) * kPointRecordSize);
+    seek_checked(f_, records_start_ + (index + 1) * kPointRecordSize);
     read_record(f_, buf, kPointHeadSize);
     return decode_point_head(buf);
 }
 
-PointStyle PointRecordReader::read_style(const PointHead& head, int64_t text_start) {
+PointStyle PointRecordReader::read_style(const PointHead& head,
+                                        const std::function<int64_t()>& text_start) {
     namespace S = point_style;
     PointStyle st;
     const int type = head.point_type;
@@ -60,7 +64,7 @@ PointStyle PointRecordReader::read_style(const PointHead& head, int64_t text_sta
     read_record(f_, b, type == 4 ? kPointImageBodySize : kPointBodySize);
 
     if (type == 0 || type == 4 || type == 5) {
-        f_.seek(text_start + head.text_offset);
+        seek_checked(f_, text_start() + head.text_offset);
         // A negative count reads nothing: the text is empty, never the rest of the file.
         if (head.text_count > 0) st.text = f_.read(head.text_count);
     }

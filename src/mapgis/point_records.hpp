@@ -4,7 +4,7 @@
 // decoded style entries into the feature's dictionary.
 #pragma once
 #include <cstdint>
-#include <string>
+#include <functional>
 #include <vector>
 
 #include "mapgis/binary_file.hpp"
@@ -63,8 +63,9 @@ public:
     PointHead read_head(int64_t index);
 
     // Reads the body that follows the head just read (and the text for
-    // subtypes 0, 4 and 5) into the style entries, in key order.
-    PointStyle read_style(const PointHead& head, int64_t text_start);
+    // subtypes 0, 4 and 5, at text_start() + its offset) into the style
+    // entries, in key order.
+    PointStyle read_style(const PointHead& head, const std::function<int64_t()>& text_start);
 
 private:
     BinaryFile& f_;

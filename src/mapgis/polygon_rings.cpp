@@ -1,10 +1,9 @@
 #include "mapgis/polygon_rings.hpp"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
-#include <string>
 #include <unordered_set>
+
+#include "mapgis/record_layout.hpp"
 
 namespace tiven::mapgis {
 
@@ -15,21 +14,12 @@ const char* const kPolygonStyleNames[kPolygonStyleCount] = {
 
 namespace {
 
-[[noreturn]] void short_record(int64_t size) {
-    fail(ErrorKind::StructError, "unpack requires a buffer of " + std::to_string(size) + " bytes");
-}
-
-void read_record_at(BinaryFile& f, int64_t position, uint8_t* out, int64_t size) {
-    f.seek(position);
-    if (static_cast<int64_t>(f.read_into(out, static_cast<size_t>(size))) != size) short_record(size);
+void read_record_at(BinaryFile& f, int64_t position, uint8_t* out, size_t size) {
+    seek_checked(f, position);
+    if (f.read_into(out, size) != size) fail_struct_size(size);
 }
 
 }  // namespace
-
-bool same_text(double a, double b) noexcept {
-    if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b);
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 PolygonRecord decode_polygon_record(const uint8_t* p) {
     PolygonRecord r;
@@ -55,7 +45,7 @@ PolygonRecord PolygonReader::read_record(int64_t index) {
 
 std::vector<Ring> PolygonReader::read_rings(const PolygonRecord& record) {
     // The whole arc list is read before any arc; its first entry is skipped.
-    f_.seek(s_.coords + record.start + 4);
+    seek_checked(f_, s_.coords + record.start + 4);
     std::vector<int32_t> arc_list;
     const int64_t entries = static_cast<int64_t>(record.polylines) - 1;
     if (entries > 0) {
@@ -64,7 +54,7 @@ std::vector<Ring> PolygonReader::read_rings(const PolygonRecord& record) {
         const int64_t complete = static_cast<int64_t>(raw.size()) / 4;
         arc_list.reserve(static_cast<size_t>(complete));
         for (int64_t k = 0; k < complete; ++k) arc_list.push_back(load_le<int32_t>(raw.data() + 4 * k));
-        if (complete < entries) short_record(4);
+        if (complete < entries) fail_struct_size(4);
     }
     if (entries < 0) return {};
 
@@ -78,7 +68,7 @@ std::vector<Ring> PolygonReader::read_rings(const PolygonRecord& record) {
         arc.finish_node = load_le<int32_t>(topo + 4);
         const int64_t vertices = load_le<int32_t>(line + 10);
         const int64_t start = load_le<int32_t>(line + 14);
-        arc.vertices = read_vertices_(f_, s_.coords + start, vertices);
+        arc.vertices = read_vertices(f_, s_.coords + start, vertices);
         return arc;
     });
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mapgis/binary_file.hpp"
+#include "mapgis/vertices.hpp"
 
 namespace tiven::mapgis {
 
@@ -34,22 +35,6 @@ struct PolygonRecord {
 };
 PolygonRecord decode_polygon_record(const uint8_t* p);
 
-struct Vertex {
-    double x, y;
-};
-using Ring = std::vector<Vertex>;
-
-// Two coordinates are "the same text" when Python's repr of them agrees:
-// equal bits, or both NaN (every NaN prints as nan; 0.0 and -0.0 differ).
-bool same_text(double a, double b) noexcept;
-inline bool same_text(const Vertex& a, const Vertex& b) noexcept {
-    return same_text(a.x, b.x) && same_text(a.y, b.y);
-}
-
-// Reads `count` vertex pairs at `position`, dropping consecutive pairs that
-// print alike. Throws the struct error when a pair is cut short.
-using VertexReader = std::function<Ring(BinaryFile&, int64_t position, int64_t count)>;
-
 struct PolygonSections {
     int64_t arcs = 0;       // section 0: arc line records
     int64_t coords = 0;     // section 1: arc lists and vertex pairs
@@ -59,8 +44,7 @@ struct PolygonSections {
 
 class PolygonReader {
 public:
-    PolygonReader(BinaryFile& file, const PolygonSections& sections, VertexReader vertices)
-        : f_(file), s_(sections), read_vertices_(std::move(vertices)) {}
+    PolygonReader(BinaryFile& file, const PolygonSections& sections) : f_(file), s_(sections) {}
 
     // Reads polygon record index i (slot i + 1); throws the struct error when cut short.
     PolygonRecord read_record(int64_t index);
@@ -72,7 +56,6 @@ public:
 private:
     BinaryFile& f_;
     PolygonSections s_;
-    VertexReader read_vertices_;
 };
 
 // Chains arcs into rings. `arc(n)` reads arc n (n > 0) as stored: start
