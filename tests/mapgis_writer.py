@@ -147,11 +147,11 @@ def attribute_section(fields, records, encoding="GB2312", field_size=None, field
     head = struct.pack(FIELD_HEAD, b"\0", b"\0", 2024, b"\1", b"\1", b"", field_size, 0, b"", b"",
                        b"", b"", b"\0", b"\0", field_count, len(records), fields_length, b"")
     structure = (head + descriptions)[:field_size].ljust(field_size, b"\0")
-    body = b"\0" * fields_length if fields_length > 0 else b""
+    body = [b"\0" * fields_length if fields_length > 0 else b""]
     for values in records:
-        body += values if isinstance(values, bytes) else attribute_record(fields, values, encoding,
-                                                                           length=fields_length)
-    return structure + body
+        body.append(values if isinstance(values, bytes) else attribute_record(fields, values, encoding,
+                                                                              length=fields_length))
+    return structure + b"".join(body)
 
 
 # ---- vector files: head and frame ----------------------------------------------
