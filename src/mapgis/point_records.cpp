@@ -1,8 +1,7 @@
 #include "mapgis/point_records.hpp"
 
-#include <cstring>
-
 #include "mapgis/record_layout.hpp"
+#include "mapgis/vector_header.hpp"
 #include "mapgis/vertices.hpp"
 
 namespace tiven::mapgis {
@@ -16,52 +15,58 @@ const char* const kPointStyleNames[point_style::count] = {
 
 namespace {
 
-// A record cut short by the end of the file fails as struct.unpack does.
-void read_record(BinaryFile& f, uint8_t* out, int64_t size) {
-    if (static_cast<int64_t>(f.read_into(out, static_cast<size_t>(size))) != size)
-        fail_struct_size(static_cast<size_t>(size));
+// The class-level layouts, decoded item by item.
+struct PointLayouts {
+    RecordLayout head{kFeaturePointHead}, string{kFeaturePointString}, marker{kFeaturePointMarker},
+        circle{kFeaturePointCircle}, arc{kFeaturePointArc}, image{kFeaturePointImage},
+        text{kFeaturePointText};
+};
+const PointLayouts& layouts() {
+    static const PointLayouts l;
+    return l;
 }
-
-// float32 values widen exactly to double.
-double f32(const uint8_t* p) { return static_cast<double>(load_le<float>(p)); }
 
 using K = StyleEntry::Kind;
 StyleEntry num(int pos, int64_t v) { return {K::Int, pos, v, 0.0}; }
 StyleEntry real(int pos, double v) { return {K::Real, pos, 0, v}; }
-StyleEntry colour(int pos, int32_t v) { return {K::Colour, pos, v, 0.0}; }
+StyleEntry colour(int pos, int64_t v) { return {K::Colour, pos, v, 0.0}; }
 StyleEntry text(int pos) { return {K::Text, pos, 0, 0.0}; }
 
 }  // namespace
 
 PointHead decode_point_head(const uint8_t* p) {
+    const RecordLayout& l = layouts().head;  // "<1B1h1i2d8s1b1B"
     PointHead h;
-    h.flag = p[0];
-    h.text_count = load_le<int16_t>(p + 1);
-    h.text_offset = load_le<int32_t>(p + 3);
-    h.x = load_le<double>(p + 7);
-    h.y = load_le<double>(p + 15);
-    h.point_type = static_cast<int8_t>(p[31]);
-    h.transparent = p[32];
+    h.flag = static_cast<uint8_t>(l.integer(p, 0));
+    h.text_count = static_cast<int16_t>(l.integer(p, 1));
+    h.text_offset = static_cast<int32_t>(l.integer(p, 2));
+    h.x = l.real(p, 3);
+    h.y = l.real(p, 4);
+    h.point_type = static_cast<int8_t>(l.integer(p, 6));
+    h.transparent = static_cast<uint8_t>(l.integer(p, 7));
     return h;
 }
 
 PointHead PointRecordReader::read_head(int64_t index) {
-    uint8_t buf[kPointHeadSize];
     seek_checked(f_, records_start_ + (index + 1) * kPointRecordSize);
-    read_record(f_, buf, kPointHeadSize);
-    return decode_point_head(buf);
+    std::vector<uint8_t> rec = read_record(f_, layouts().head);
+    return decode_point_head(rec.data());
 }
 
 PointStyle PointRecordReader::read_style(const PointHead& head,
                                         const std::function<int64_t()>& text_start) {
     namespace S = point_style;
+    const PointLayouts& L = layouts();
     PointStyle st;
     const int type = head.point_type;
     if (type < 0 || type > 5) return st;
     st.present = true;
 
-    uint8_t b[kPointBodySize];
-    read_record(f_, b, type == 4 ? kPointImageBodySize : kPointBodySize);
+    // The body follows the head directly; what is left of the slot is not read.
+    const RecordLayout* const body_of[6] = {&L.string, &L.marker, &L.circle, &L.arc, &L.image, &L.text};
+    const RecordLayout& l = *body_of[type];
+    std::vector<uint8_t> rec = read_record(f_, l);
+    const uint8_t* b = rec.data();
 
     if (type == 0 || type == 4 || type == 5) {
         seek_checked(f_, text_start() + head.text_offset);
@@ -69,48 +74,42 @@ PointStyle PointRecordReader::read_style(const PointHead& head,
         if (head.text_count > 0) st.text = f_.read(head.text_count);
     }
 
-    const int64_t layer = load_le<int32_t>(b + 50);
-    const int32_t colour_number = load_le<int32_t>(b + 42);
+    auto i = [&](size_t item) { return l.integer(b, item); };
+    auto r = [&](size_t item) { return l.real(b, item); };  // float32 widens exactly
+    const int64_t transparent = head.transparent;
     auto& e = st.entries;
     switch (type) {
-        case 0:  // string "<4f2h2B20s1i4s1i"
-            e = {text(S::text), real(S::height, f32(b)), real(S::width, f32(b + 4)),
-                 real(S::gap, f32(b + 8)), real(S::angle, f32(b + 12)),
-                 num(S::fontChinese, load_le<int16_t>(b + 16)),
-                 num(S::fontEnglish, load_le<int16_t>(b + 18)), num(S::fontStyle, b[20]),
-                 colour(S::color, colour_number), num(S::layer, layer),
-                 num(S::arrangement, b[21]), num(S::transparent, head.transparent)};
+        case 0:  // string
+            e = {text(S::text), real(S::height, r(0)), real(S::width, r(1)), real(S::gap, r(2)),
+                 real(S::angle, r(3)), num(S::fontChinese, i(4)), num(S::fontEnglish, i(5)),
+                 num(S::fontStyle, i(6)), colour(S::color, i(9)), num(S::layer, i(11)),
+                 num(S::arrangement, i(7)), num(S::transparent, transparent)};
             break;
-        case 1:  // marker "<1i3f26s1i4s1i"
-            e = {num(S::subGraph, load_le<int32_t>(b)), real(S::height, f32(b + 4)),
-                 real(S::width, f32(b + 8)), real(S::angle, f32(b + 12)),
-                 colour(S::color, colour_number), num(S::layer, layer),
-                 num(S::transparent, head.transparent)};
+        case 1:  // marker
+            e = {num(S::subGraph, i(0)), real(S::height, r(1)), real(S::width, r(2)),
+                 real(S::angle, r(3)), colour(S::color, i(5)), num(S::layer, i(7)),
+                 num(S::transparent, transparent)};
             break;
-        case 2:  // circle "<1d1i1f1B25s1i4s1i"
-            e = {real(S::radius, load_le<double>(b)), colour(S::circleColor, load_le<int32_t>(b + 8)),
-                 real(S::width, f32(b + 12)), num(S::flag, b[16]),
-                 colour(S::fillColor, colour_number), num(S::layer, layer),
-                 num(S::transparent, head.transparent)};
+        case 2:  // circle: its own flag byte, not the record's
+            e = {real(S::radius, r(0)), colour(S::circleColor, i(1)), real(S::width, r(2)),
+                 num(S::flag, i(3)), colour(S::fillColor, i(5)), num(S::layer, i(7)),
+                 num(S::transparent, transparent)};
             break;
-        case 3:  // arc "<1d3f22s1i4s1i"
-            e = {real(S::radius, load_le<double>(b)), real(S::startAngle, f32(b + 8)),
-                 real(S::endAngle, f32(b + 12)), real(S::width, f32(b + 16)),
-                 colour(S::circleColor, colour_number), num(S::layer, layer),
-                 num(S::transparent, head.transparent)};
+        case 3:  // arc
+            e = {real(S::radius, r(0)), real(S::startAngle, r(1)), real(S::endAngle, r(2)),
+                 real(S::width, r(3)), colour(S::circleColor, i(5)), num(S::layer, i(7)),
+                 num(S::transparent, transparent)};
             break;
-        case 4:  // image "<2d1f"
-            e = {text(S::file), real(S::height, load_le<double>(b + 8)),
-                 real(S::width, load_le<double>(b)), real(S::angle, f32(b + 16)),
-                 num(S::transparent, head.transparent)};
+        case 4:  // image
+            e = {text(S::file), real(S::height, r(1)), real(S::width, r(0)), real(S::angle, r(2)),
+                 num(S::transparent, transparent)};
             break;
-        case 5:  // text "<4f2h1B3f1B8s1i4s1i"; its colour and layer are not part of the style
-            e = {text(S::text), real(S::height, f32(b)), real(S::width, f32(b + 4)),
-                 real(S::angle, f32(b + 12)), real(S::xGap, f32(b + 8)),
-                 real(S::yGap, f32(b + 21)), num(S::fontChinese, load_le<int16_t>(b + 16)),
-                 num(S::fontEnglish, load_le<int16_t>(b + 18)), num(S::fontStyle, b[20]),
-                 real(S::layoutHeight, f32(b + 25)), real(S::layoutWidth, f32(b + 29)),
-                 num(S::arrangement, b[33]), num(S::transparent, head.transparent)};
+        case 5:  // text block: its colour and layer are not part of the style
+            e = {text(S::text), real(S::height, r(0)), real(S::width, r(1)), real(S::angle, r(3)),
+                 real(S::xGap, r(2)), real(S::yGap, r(7)), num(S::fontChinese, i(4)),
+                 num(S::fontEnglish, i(5)), num(S::fontStyle, i(6)), real(S::layoutHeight, r(8)),
+                 real(S::layoutWidth, r(9)), num(S::arrangement, i(10)),
+                 num(S::transparent, transparent)};
             break;
     }
     return st;

@@ -12,9 +12,6 @@
 namespace tiven::mapgis {
 
 inline constexpr int64_t kPointRecordSize = 93;  // fixed stride, whatever the body
-inline constexpr int64_t kPointHeadSize = 33;    // "<1B1h1i2d8s1b1B"
-inline constexpr int64_t kPointBodySize = 54;    // subtypes 0, 1, 2, 3, 5
-inline constexpr int64_t kPointImageBodySize = 20;  // subtype 4: "<2d1f"
 
 // Positions in the 26 point style names.
 namespace point_style {
@@ -72,7 +69,6 @@ private:
     int64_t records_start_;
 };
 
-// Decoders of the fixed layouts, exposed for the tests of the binding.
-PointHead decode_point_head(const uint8_t* p);
+PointHead decode_point_head(const uint8_t* record);
 
 }  // namespace tiven::mapgis

@@ -12,17 +12,14 @@ void start_polygon_kind(const FeatureContext& ctx) {
 
 Ref read_polygon_feature(const FeatureContext& ctx, int64_t index, long long id) {
     const FeatureKeys& k = feature_keys();
-    PolygonSections sections;
-    sections.polygons = ctx.section_start(8);
-    PolygonReader reader(ctx.file(), sections);
-    const PolygonRecord record = reader.read_record(index);
+    const PolygonRecord record = read_polygon_record(ctx.file(), ctx.section_start(8), index);
     if (record.flag != 1) return Ref();
 
+    ArcSections sections;
     sections.coords = ctx.section_start(1);
     sections.topology = ctx.section_start(3);
     sections.arcs = ctx.section_start(0);
-    PolygonReader arcs(ctx.file(), sections);
-    const std::vector<Ring> rings = arcs.read_rings(record);
+    const std::vector<Ring> rings = read_polygon_rings(ctx.file(), sections, record);
     if (rings.empty()) return Ref();  // no ring, no feature, no id
 
     // Vertices are [x, y] pairs, so the geometry is a Polygon whatever the

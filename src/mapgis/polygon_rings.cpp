@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "mapgis/record_layout.hpp"
+#include "mapgis/vector_header.hpp"
 
 namespace tiven::mapgis {
 
@@ -14,43 +15,54 @@ const char* const kPolygonStyleNames[kPolygonStyleCount] = {
 
 namespace {
 
-void read_record_at(BinaryFile& f, int64_t position, uint8_t* out, size_t size) {
+struct PolygonLayouts {
+    RecordLayout polygon{kFeaturePolygon}, topology{kTopology};
+};
+const PolygonLayouts& layouts() {
+    static const PolygonLayouts l;
+    return l;
+}
+
+std::vector<uint8_t> read_record_at(BinaryFile& f, int64_t position, const RecordLayout& layout) {
     seek_checked(f, position);
-    if (f.read_into(out, size) != size) fail_struct_size(size);
+    return read_record(f, layout);
 }
 
 }  // namespace
 
 PolygonRecord decode_polygon_record(const uint8_t* p) {
+    const RecordLayout& l = layouts().polygon;  // "<1B3i1h2f1h1i1B1h8s"
     PolygonRecord r;
-    r.flag = p[0];
-    r.polylines = load_le<int32_t>(p + 1);
-    r.start = load_le<int32_t>(p + 5);
-    r.fill_color = load_le<int32_t>(p + 9);
-    r.fill_pattern = load_le<int16_t>(p + 13);
-    r.pattern_height = static_cast<double>(load_le<float>(p + 15));
-    r.pattern_width = static_cast<double>(load_le<float>(p + 19));
-    r.line_width = load_le<int16_t>(p + 23);
-    r.pattern_color = load_le<int32_t>(p + 25);
-    r.transparent = p[29];
-    r.layer = load_le<int16_t>(p + 30);
+    r.flag = static_cast<uint8_t>(l.integer(p, 0));
+    r.polylines = static_cast<int32_t>(l.integer(p, 1));
+    r.start = static_cast<int32_t>(l.integer(p, 2));
+    r.fill_color = static_cast<int32_t>(l.integer(p, 3));
+    r.fill_pattern = static_cast<int16_t>(l.integer(p, 4));
+    r.pattern_height = l.real(p, 5);
+    r.pattern_width = l.real(p, 6);
+    r.line_width = static_cast<int16_t>(l.integer(p, 7));
+    r.pattern_color = static_cast<int32_t>(l.integer(p, 8));
+    r.transparent = static_cast<uint8_t>(l.integer(p, 9));
+    r.layer = static_cast<int16_t>(l.integer(p, 10));
     return r;
 }
 
-PolygonRecord PolygonReader::read_record(int64_t index) {
-    uint8_t buf[kPolygonRecordSize];
-    read_record_at(f_, s_.polygons + (index + 1) * kPolygonRecordSize, buf, kPolygonRecordSize);
-    return decode_polygon_record(buf);
+PolygonRecord read_polygon_record(BinaryFile& f, int64_t polygons_start, int64_t index) {
+    const RecordLayout& l = layouts().polygon;
+    const int64_t size = static_cast<int64_t>(l.size());
+    std::vector<uint8_t> rec = read_record_at(f, polygons_start + (index + 1) * size, l);
+    return decode_polygon_record(rec.data());
 }
 
-std::vector<Ring> PolygonReader::read_rings(const PolygonRecord& record) {
+std::vector<Ring> read_polygon_rings(BinaryFile& f, const ArcSections& s,
+                                     const PolygonRecord& record) {
     // The whole arc list is read before any arc; its first entry is skipped.
-    seek_checked(f_, s_.coords + record.start + 4);
+    seek_checked(f, s.coords + record.start + 4);
     std::vector<int32_t> arc_list;
     const int64_t entries = static_cast<int64_t>(record.polylines) - 1;
     if (entries > 0) {
         // One read bounded by the file's size, never by the count alone.
-        std::vector<uint8_t> raw = f_.read(entries * 4);
+        std::vector<uint8_t> raw = f.read(entries * 4);
         const int64_t complete = static_cast<int64_t>(raw.size()) / 4;
         arc_list.reserve(static_cast<size_t>(complete));
         for (int64_t k = 0; k < complete; ++k) arc_list.push_back(load_le<int32_t>(raw.data() + 4 * k));
@@ -58,17 +70,19 @@ std::vector<Ring> PolygonReader::read_rings(const PolygonRecord& record) {
     }
     if (entries < 0) return {};
 
-    return chain_rings(arc_list, [this](int64_t number) {
-        uint8_t topo[kTopologyRecordSize];
-        read_record_at(f_, s_.topology + number * kTopologyRecordSize, topo, kTopologyRecordSize);
-        uint8_t line[kArcRecordSize];
-        read_record_at(f_, s_.arcs + number * kArcRecordSize, line, kArcRecordSize);
+    return chain_rings(arc_list, [&f, &s](int64_t number) {
+        const RecordLayout& topology = layouts().topology;
+        const RecordLayout& line = polyline_layout();
+        std::vector<uint8_t> t = read_record_at(
+            f, s.topology + number * static_cast<int64_t>(topology.size()), topology);
+        std::vector<uint8_t> a = read_record_at(
+            f, s.arcs + number * static_cast<int64_t>(line.size()), line);
         ChainArc arc;
-        arc.start_node = load_le<int32_t>(topo);
-        arc.finish_node = load_le<int32_t>(topo + 4);
-        const int64_t vertices = load_le<int32_t>(line + 10);
-        const int64_t start = load_le<int32_t>(line + 14);
-        arc.vertices = read_vertices(f_, s_.coords + start, vertices);
+        arc.start_node = topology.integer(t.data(), 0);
+        arc.finish_node = topology.integer(t.data(), 1);
+        const int64_t vertices = line.integer(a.data(), 4);
+        const int64_t start = line.integer(a.data(), 5);
+        arc.vertices = read_vertices(f, s.coords + start, vertices);
         return arc;
     });
 }

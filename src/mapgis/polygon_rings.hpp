@@ -12,10 +12,6 @@
 
 namespace tiven::mapgis {
 
-inline constexpr int64_t kPolygonRecordSize = 40;  // "<1B3i1h2f1h1i1B1h8s"
-inline constexpr int64_t kTopologyRecordSize = 24;  // "<4i8s"
-inline constexpr int64_t kArcRecordSize = 57;       // the line record layout
-
 // The style names of polygon files, in order.
 inline constexpr int kPolygonStyleCount = 8;
 extern const char* const kPolygonStyleNames[kPolygonStyleCount];
@@ -35,28 +31,22 @@ struct PolygonRecord {
 };
 PolygonRecord decode_polygon_record(const uint8_t* p);
 
-struct PolygonSections {
+// Where the arcs of a polygon file lie (data-section starts).
+struct ArcSections {
     int64_t arcs = 0;       // section 0: arc line records
     int64_t coords = 0;     // section 1: arc lists and vertex pairs
-    int64_t topology = 0;   // section 3
-    int64_t polygons = 0;   // section 8
+    int64_t topology = 0;   // section 3: arc topology records
 };
 
-class PolygonReader {
-public:
-    PolygonReader(BinaryFile& file, const PolygonSections& sections) : f_(file), s_(sections) {}
+// Reads polygon record index i (slot i + 1 of the section at `polygons_start`);
+// throws the struct error when it is cut short.
+PolygonRecord read_polygon_record(BinaryFile& file, int64_t polygons_start, int64_t index);
 
-    // Reads polygon record index i (slot i + 1); throws the struct error when cut short.
-    PolygonRecord read_record(int64_t index);
-
-    // Reads the record's arc list and its arcs and chains them into rings, in
-    // the order they close. An empty result means the record makes no feature.
-    std::vector<Ring> read_rings(const PolygonRecord& record);
-
-private:
-    BinaryFile& f_;
-    PolygonSections s_;
-};
+// Reads the record's arc list (whole, before any arc) and its arcs, and
+// chains them into rings in the order they close. An empty result means the
+// record makes no feature.
+std::vector<Ring> read_polygon_rings(BinaryFile& file, const ArcSections& sections,
+                                     const PolygonRecord& record);
 
 // Chains arcs into rings. `arc(n)` reads arc n (n > 0) as stored: start
 // node, finish node, vertices; the chainer turns backward arcs itself.
