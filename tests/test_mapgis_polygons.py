@@ -305,3 +305,14 @@ def test_export_exact_text(make, tmp_path):
     )
     assert target.read_text(encoding="utf-8") == expected
     assert '"fileType": "Polygon"' in head
+
+
+def test_repeated_arcs_are_bounded(make):
+    parts = ws.PolygonParts()
+    a = parts.add_arc([(float(k), 0.0) for k in range(2000)], 0, 0)
+    parts.add_polygon([a, 0, -a])                  # twice: fine
+    parts.add_polygon([a, 0] * 40)                 # forty times the arc: refused
+    g = make(parts).getFeature()
+    assert [len(r) for r in next(g)["geometry"]["coordinates"]] == [2000, 2000]
+    with pytest.raises(ValueError, match="repeat more vertices than the file holds"):
+        next(g)

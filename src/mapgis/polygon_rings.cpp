@@ -15,6 +15,9 @@ const char* const kPolygonStyleNames[kPolygonStyleCount] = {
 
 namespace {
 
+// How many times over one polygon may use the file's vertex pairs.
+constexpr int64_t kRepeatAllowance = 8;
+
 struct PolygonLayouts {
     RecordLayout polygon{kFeaturePolygon}, topology{kTopology};
 };
@@ -70,7 +73,12 @@ std::vector<Ring> read_polygon_rings(BinaryFile& f, const ArcSections& s,
     }
     if (entries < 0) return {};
 
-    return chain_rings(arc_list, [&f, &s](int64_t number) {
+    // Arc numbers may repeat, so one record could ask for the same vertices
+    // without end; no sound polygon holds more than a few times the vertex
+    // pairs that fit in the file.
+    const int64_t vertex_limit = kRepeatAllowance * (f.size() / kVertexSize + 1);
+    int64_t vertices_held = 0;
+    return chain_rings(arc_list, [&f, &s, &record, vertex_limit, &vertices_held](int64_t number) {
         const RecordLayout& topology = layouts().topology;
         const RecordLayout& line = polyline_layout();
         std::vector<uint8_t> t = read_record_at(
@@ -83,6 +91,10 @@ std::vector<Ring> read_polygon_rings(BinaryFile& f, const ArcSections& s,
         const int64_t vertices = line.integer(a.data(), 4);
         const int64_t start = line.integer(a.data(), 5);
         arc.vertices = read_vertices(f, s.coords + start, vertices);
+        vertices_held += static_cast<int64_t>(arc.vertices.size());
+        if (vertices_held > vertex_limit)
+            fail(ErrorKind::ValueError, "polygon arcs at offset " + std::to_string(s.coords + record.start) +
+                                            " repeat more vertices than the file holds");
         return arc;
     });
 }
