@@ -186,3 +186,10 @@ def test_a_folder_stops_the_search(module_dir, root_dir):
 def test_search_finds_nothing(module_dir, root_dir):
     lib = t.MapGisColorLib()
     assert (lib.PcolorLibFile, lib.count) == (None, 0)
+
+
+def test_defaults_are_made_once():
+    lib = t.MapGisColorLib("/nonexistent/lib")
+    assert lib.CMYK(0) is lib.CMYK(5) and lib.RGB(0) is lib.RGB(-1)
+    assert lib.CMYK(0) == (0, 0, 0, 100) and lib.RGB(0) == (0, 0, 0)
+    assert t.MapGisColorLib.HEX.__annotations__ == {"index": "int", "defaultColor": "str", "return": "Union[str, None]"}

@@ -1,4 +1,6 @@
 import collections
+import os
+import time
 import enum
 import json
 import math
@@ -317,3 +319,26 @@ def test_head_members(tmp_path, caps):
     text, m = run_export(tmp_path, [], caps)
     head = json.dumps(caps, ensure_ascii=False)
     assert text == "{" + re.search(r"[\s]*{([\s\S]+)}[\s]*", head, re.M).group(1) + ',"features":[]}'
+
+
+def test_exact_file_text(tmp_path):
+    path = make(tmp_path, [w.Line([(1, 2), (1, 2), (0.5, -0.0)], ["河", 7, 1.005, 1], width=0.25, color=0,
+                                  sub_color=0, layer=3)], name="河流.WL", crs=1, ellipsoid_code=7, units=4,
+                bbox=(0.5, -0.0, 1.0, 2.0))
+    os.utime(path, (1700000000, 1700000000))
+    stamp = time.strftime("%Y-%m-%dT%H:%M:%S%z", time.localtime(1700000000))
+    target = tmp_path / "河流.geojson"
+    t.MapGisFile(path).saveAsGeoJson(str(target))
+    params = ('{"projectionTypeCode": 0, "fileTypeCode": 0, "ellipsoidCode": 7, "unitsCode": 4, '
+              '"central_meridian": 0.0, "latitude_of_origin": 0.0, "standard_parallel_1": 0.0, '
+              '"standard_parallel_2": 0.0, "false_easting": 0.0, "false_northing": 0.0, '
+              '"ellipsoidElevation": 0.0, "projectionElevation": 0.0}')
+    assert target.read_bytes() == (
+        '{"type": "FeatureCollection", "fileType": "LineString", "timeStamp": "' + stamp + '", "name": "河流", '
+        '"bbox": [0.5, -0.0, 1.0, 2.0], "crs": {"type": "name", "properties": {"name": "EPSG:4326", '
+        '"parameters": ' + params + ', "crs": null}}, "properties": {"fieldCount": 4, "featureCount": 1},'
+        '"features":[{"type": "Feature", "id": 0, "geometry": {"type": "LineString", "coordinates": '
+        '[[1.0, 2.0], [0.5, -0.0]]}, "style": {"lineNo": 1, "subLineNo": 0, "lineType": 0, "width": 0.25, '
+        '"color": "#000000", "subColor": "#FFFFFF", "xScale": 1.0, "yScale": 1.0, "layer": 3, "transparent": 0}, '
+        '"properties": {"名称": "河", "n": 7, "v": 1.0, "ok": true}, "timeStamp": "' + stamp + '"}]}'
+    ).encode("utf-8")

@@ -397,3 +397,11 @@ def test_encoding_is_read_from_the_object(tmp_path):
     m = t.MapGisFile(path)
     m.Encoding = "utf-8"
     assert values(next(m.getFeature())["properties"]) == {"s": "é"}
+
+
+def test_replaced_base_decoder_is_used(tmp_path, monkeypatch):
+    path = make(tmp_path, [w.Line([])], [w.Field("s", 0, size=3)], attributes=[["ab"]])
+    m = t.MapGisFile(path)
+    original = t.TivenBase.bytesToStr
+    monkeypatch.setattr(t.TivenBase, "bytesToStr", staticmethod(lambda data, encoding="GB2312": original(data, encoding) + "!"))
+    assert next(m.getFeature())["properties"]["s"]["value"] == "ab!"

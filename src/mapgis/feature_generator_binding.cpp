@@ -89,11 +89,15 @@ void unpack_three(PyObject* value, Ref out[3]) {
     if (PyErr_Occurred()) throw PythonErrorSet{};
 }
 
-// Is obj.name the function that TivenBase defines (not overridden)?
-bool is_base_decoder(PyObject* self, PyObject* name, Ref& found) {
+// The decoders as TivenBase defined them at start-up (kept for the process).
+PyObject* g_base_bytes_to_str = nullptr;
+PyObject* g_base_bytes_integer = nullptr;
+
+// Is obj.name still the decoder that TivenBase defined (neither overridden
+// nor replaced)? Then it runs natively.
+bool is_base_decoder(PyObject* self, PyObject* name, PyObject* original, Ref& found) {
     found = own(PyObject_GetAttr(self, name));
-    Ref base = own(PyObject_GetAttr(state().TivenBase.get(), name));
-    return found.get() == base.get();
+    return original && found.get() == original;
 }
 
 // The attribute decoder for one record: the fields as the object holds them.
@@ -104,8 +108,8 @@ public:
         Ref fs = own(PyObject_GetAttr(self, n.FieldStruct));
         fields_ = field_item(fs.get(), n.fields);
         encoding_ = own(PyObject_GetAttr(self, n.Encoding));
-        native_text_ = is_base_decoder(self, n.bytesToStr, to_str_);
-        native_int_ = is_base_decoder(self, n.bytesInteger, to_int_);
+        native_text_ = is_base_decoder(self, n.bytesToStr, g_base_bytes_to_str, to_str_);
+        native_int_ = is_base_decoder(self, n.bytesInteger, g_base_bytes_integer, to_int_);
         if (native_text_) {
             native_text_ = false;
             if (PyUnicode_CheckExact(encoding_.get())) {
@@ -501,6 +505,11 @@ private:
 };
 
 }  // namespace
+
+void remember_base_decoders(PyObject* tiven_base) {
+    g_base_bytes_to_str = own(PyObject_GetAttrString(tiven_base, "bytesToStr")).release();
+    g_base_bytes_integer = own(PyObject_GetAttrString(tiven_base, "bytesInteger")).release();
+}
 
 Ref make_feature_generator(PyObject* self) {
     return make_generator(std::make_unique<FeatureGenerator>(self), "getFeature", "MapGisFile.getFeature");

@@ -227,6 +227,7 @@ const Method kSaveAsGeoJson{
 }  // namespace
 
 void add_mapgis_file_class(ModuleState& st) {
+    remember_base_decoders(st.TivenBase.get());
     ClassBuilder b("MapGisFile", st.TivenBase.get(),
                    "MapGis点线面文件读取类\n\n"
                    "    用法：MapGisFile('roads.WL').saveAsGeoJson('roads.geojson')\n");
