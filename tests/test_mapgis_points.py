@@ -168,6 +168,13 @@ def test_negative_text_position_raises(make):
     assert open_fds() == before
 
 
+@pytest.mark.parametrize("subtype", [1, 2, 3, 6])
+def test_no_text_read_for_other_subtypes(make, subtype):
+    # a text position before the file start would fail if it were sought
+    (f,) = features(make([ws.Point(0, 0, subtype, text_offset=-10**6, text_count=5)]))
+    assert f["subType"] == subtype
+
+
 # ---- values ------------------------------------------------------------------------
 
 def test_float32_widened_exactly(make):
