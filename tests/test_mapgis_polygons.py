@@ -316,3 +316,81 @@ def test_repeated_arcs_are_bounded(make):
     assert [len(r) for r in next(g)["geometry"]["coordinates"]] == [2000, 2000]
     with pytest.raises(ValueError, match="repeat more vertices than the file holds"):
         next(g)
+
+
+# ---- against a plain reading of the chaining rules ------------------------------------
+
+def reference_rings(arcs, arc_list):
+    """The chaining rules written out plainly; arcs: {n: (S, F, vertices)}."""
+    def coordinates(vertices):
+        out, before = [], None
+        for x, y in vertices:
+            text = "{} {}".format(x, y)
+            if before is not None and text == before:
+                continue
+            out.append([x, y])
+            before = text
+        return out
+
+    rings, chain = [], []
+    for p in range(len(arc_list) + 1):
+        closing = None
+        a = arc_list[p] if p < len(arc_list) else 0
+        if a != 0:
+            s, f, v = arcs[abs(a)]
+            v = coordinates(v)
+            if a < 0:
+                v.reverse()
+                s, f = f, s
+            if not chain:
+                chain.append([s, v, f])
+                continue
+            if s != f:
+                if not any(e[2] == f for e in chain):
+                    chain.append([s, v, f])
+                continue
+            if s * f == 0:
+                if not v or str(v[0]) != str(v[-1]):
+                    chain.append([s, v, f])
+                    continue
+            elif chain[0][0] != chain[-1][2]:
+                chain.append([s, v, f])
+                continue
+            closing = v
+        if chain:
+            if len(chain) >= 2 and chain[0][0] == chain[1][0] and chain[0][0] != 0:
+                chain[0][1].reverse()
+                chain[0][0], chain[0][2] = chain[0][2], chain[0][0]
+            joined = []
+            for e in chain:
+                joined.extend(e[1][1:] if joined else e[1])
+            rings.append(joined)
+        if closing is not None:
+            rings.append(closing)
+        chain = []
+    return rings
+
+
+@pytest.mark.parametrize("seed", range(6))
+def test_rings_match_the_rules(make, seed):
+    import random
+    rng = random.Random(seed)
+    coords = [0.0, -0.0, 1.0, 2.0, float("nan")]
+    parts = ws.PolygonParts()
+    arcs = {}
+    for _ in range(12):
+        v = [(rng.choice(coords), rng.choice(coords)) for _ in range(rng.randrange(0, 5))]
+        if v and rng.random() < 0.3:
+            v.append(v[0])  # closed by coordinates
+        s, f = rng.randrange(4), rng.randrange(4)
+        if rng.random() < 0.3:
+            f = s
+        arcs[parts.add_arc(v, s, f)] = (s, f, v)
+    lists = []
+    for _ in range(200):
+        lst = [rng.choice([0, 1, -1]) * rng.randrange(1, 13) for _ in range(rng.randrange(0, 8))]
+        parts.add_polygon(lst)
+        lists.append(lst)
+    expected = [r for r in (reference_rings(arcs, lst) for lst in lists) if r]
+    got = [f["geometry"]["coordinates"] for f in make(parts).getFeature()]
+    assert json.dumps(got) == json.dumps(expected)
