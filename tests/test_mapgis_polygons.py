@@ -74,7 +74,7 @@ RING_CASES = [
     ("square", [["s", "e", "n", "w"]],
      [[pts((0, 0), (2, 0), (2, 2), (0, 2), (0, 0))]]),
     ("backwards in the middle", [["s", "e", "-w", "n"]],
-     # -w: nodes 1 -> 4 ; n: 3 -> 4 ends where -w ends: dropped by rule b
+     # -w: nodes 1 -> 4 ; n: 3 -> 4 ends where -w ends: a repeat, dropped
      [[pts((0, 0), (2, 0), (2, 2), (0, 2))]]),
     ("same arc twice is dropped", [["s", "e", "e"]], [[pts((0, 0), (2, 0), (2, 2))]]),
     # separators make rings in order; a hole is just the next ring
@@ -86,7 +86,7 @@ RING_CASES = [
     # first-arc fix: the first two arcs leave the same node: the first is turned
     ("first arc fix", [["-s", "e", "n", "w"]],
      # -s has nodes 2 -> 1 and e starts at 2: -s is turned back to 1 -> 2;
-     # w ends at node 1 like -s did, so rule b dropped it
+     # w ends at node 1 like -s did, so it was dropped as a repeat
      [[pts((0, 0), (2, 0), (2, 2), (0, 2))]]),
     # a node-closed arc after a closed chain closes it and stands as its own ring
     ("node-closed after closed chain", [["s", "e", "n", "w", "hole"]],
