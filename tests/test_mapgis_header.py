@@ -116,10 +116,10 @@ def test_field_structure(tmp_path):
     assert [f["name"] for f in fs["fields"]] == [f.name for f in FIELDS[:-1]] + ["Blank"]
     assert [f["type"] for f in fs["fields"]] == ["string", "byte", "int", "long", "float", "double", "string",
                                                  "string", "bool", "string", "string"]
-    for f, spec in zip(fs["fields"], FIELDS):
-        keys = ["name", "type", "typeCode", "size", "length"] + (["decimal"] if spec.type_code in (4, 5) else [])
+    for f, declared in zip(fs["fields"], FIELDS):
+        keys = ["name", "type", "typeCode", "size", "length"] + (["decimal"] if declared.type_code in (4, 5) else [])
         assert list(f) == keys
-        assert (f["typeCode"], f["size"], f["length"]) == (spec.type_code, spec.size, spec.length)
+        assert (f["typeCode"], f["size"], f["length"]) == (declared.type_code, declared.size, declared.length)
     assert fs["fields"][4]["decimal"] == 2 and fs["fields"][5]["decimal"] == 9
     assert m.describeProperty() is fs["fields"]
 

@@ -260,9 +260,9 @@ private:
         }
         // Anything else: the interpreter builds and applies the format itself.
         Ref digits = own(PyObject_Str(decimal));
-        Ref spec = own(PyUnicode_FromFormat("{:.%Uf}", digits.get()));
+        Ref pattern = own(PyUnicode_FromFormat("{:.%Uf}", digits.get()));
         Ref number = py_float(x);
-        Ref text = own(PyObject_CallMethod(spec.get(), "format", "O", number.get()));
+        Ref text = own(PyObject_CallMethod(pattern.get(), "format", "O", number.get()));
         return own(PyFloat_FromString(text.get()));
     }
 
