@@ -127,7 +127,7 @@ def test_failing_record_leaves_a_complete_partial_file(tmp_path):
     assert open_fds(path) == 0
 
 
-def test_failure_after_the_comma(tmp_path):
+def test_failing_feature_text_leaves_valid_json(tmp_path):
     class Odd(t.MapGisFile):
         def getFeature(self):
             yield {"properties": {"a": {"value": 1}}}
@@ -137,7 +137,9 @@ def test_failure_after_the_comma(tmp_path):
     target = tmp_path / "odd.json"
     with pytest.raises(TypeError, match="Object of type set is not JSON serializable"):
         m.saveAsGeoJson(str(target))
-    assert target.read_text("utf-8").endswith(',"features":[{"properties": {"a": 1}},]}')
+    text = target.read_text("utf-8")
+    assert text.endswith(',"features":[{"properties": {"a": 1}}]}')
+    assert json.loads(text)["features"] == [{"properties": {"a": 1}}]
 
 
 def test_failure_in_the_head(tmp_path):
@@ -342,3 +344,17 @@ def test_exact_file_text(tmp_path):
         '"color": "#000000", "subColor": "#FFFFFF", "xScale": 1.0, "yScale": 1.0, "layer": 3, "transparent": 0}, '
         '"properties": {"名称": "河", "n": 7, "v": 1.0, "ok": true}, "timeStamp": "' + stamp + '"}]}'
     ).encode("utf-8")
+
+
+@pytest.mark.parametrize("second, error", [({"no": "properties"}, KeyError), ({"properties": {"a": 5}}, TypeError),
+                                           (7, TypeError)])
+def test_failing_flattening_leaves_valid_json(tmp_path, second, error):
+    class Odd(t.MapGisFile):
+        def getFeature(self):
+            yield {"id": 0, "properties": {}}
+            yield second
+
+    target = tmp_path / "odd.json"
+    with pytest.raises(error):
+        Odd(make(tmp_path, [])).saveAsGeoJson(str(target))
+    assert json.loads(target.read_text("utf-8"))["features"] == [{"id": 0, "properties": {}}]

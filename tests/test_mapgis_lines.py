@@ -362,18 +362,19 @@ def test_gb2312_texts(tmp_path):
     assert values(p) == {"名称": "AB"}
 
 
-def test_short_attribute_record(tmp_path):
-    # The last record runs past the end of the file.
-    fields = [w.Field("s", 0, size=4), w.Field("b", 1), w.Field("ok", 8)]
-    data = w.line_file([w.Line([])], fields)
-    path = w.write(tmp_path / "s.WL", data[:-6])
-    (f,) = list(t.MapGisFile(path).getFeature())
-    assert values(f["properties"]) == {"s": "", "b": 0, "ok": False}
-    fields = [w.Field("i", 2)]
-    data = w.line_file([w.Line([])], fields)
-    path = w.write(tmp_path / "i.WL", data[:-1])
-    with pytest.raises(struct.error, match="unpack requires a buffer of 2 bytes"):
-        list(t.MapGisFile(path).getFeature())
+@pytest.mark.parametrize("field, cut, needed", [
+    (w.Field("s", 0, size=4), 2, 4), (w.Field("b", 1), 1, 1), (w.Field("ok", 8), 1, 1), (w.Field("i", 2), 1, 2),
+    (w.Field("l", 3), 3, 4), (w.Field("f", 4, digits=1), 1, 4), (w.Field("d", 5, digits=1), 7, 8),
+    (w.Field("day", 6), 2, 4), (w.Field("time", 7), 9, 10), (w.Field("x", 12, size=3), 3, 3),
+])
+def test_attribute_record_cut_off(tmp_path, field, cut, needed):
+    # The last record runs past the end of the file: no value is made up for missing bytes.
+    data = w.line_file([w.Line([]), w.Line([])], [w.Field("n", 3), field])
+    path = w.write(tmp_path / "s.WL", data[:-cut])
+    g = t.MapGisFile(path).getFeature()
+    assert next(g)["id"] == 0
+    with pytest.raises(struct.error, match=f"unpack requires a buffer of {needed} bytes"):
+        next(g)
     assert open_fds(path) == 0
 
 

@@ -53,13 +53,13 @@ std::string format_time(unsigned hour, unsigned minute, double seconds) {
 double round_through_text(double x, int decimals) {
     if (std::isnan(x)) return std::numeric_limits<double>::quiet_NaN();
     if (std::isinf(x)) return x;
-    std::string text = format_fixed(x, decimals);
+    // The fixed-point text is exact and correctly rounded (ties to even on the
+    // binary value), as the interpreter's '{:.Nf}' writes it.
+    char buf[1400];  // 309 integer digits, the point, up to 1000 decimals, the sign
+    if (decimals < 0 || decimals > 1000) decimals = decimals < 0 ? 0 : 1000;
+    auto text = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
     double value = 0.0;
-    auto res = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (res.ec == std::errc::result_out_of_range) {
-        // Cannot happen for a finite double's own digits; keep the text's sign.
-        value = text[0] == '-' ? -HUGE_VAL : HUGE_VAL;
-    }
+    std::from_chars(buf, text.ptr, value);
     return value;
 }
 

@@ -177,6 +177,8 @@ private:
         // A negative (or missing) size reads nothing: never the rest of the file.
         int64_t size = size_obj == Py_None ? -1 : read_size(size_obj);
         std::vector<uint8_t> raw = size > 0 ? file_.read(size) : std::vector<uint8_t>{};
+        // A value cut off by the end of the file is an error, not a shorter text.
+        if (size > 0 && static_cast<int64_t>(raw.size()) < size) fail_struct_size(static_cast<size_t>(size));
         if (native_text_)
             return bytes_to_str(reinterpret_cast<const char*>(raw.data()), raw.size(), encoding_utf8_);
         Ref b = py_bytes(std::string_view(reinterpret_cast<const char*>(raw.data()), raw.size()));
@@ -196,10 +198,11 @@ private:
     }
 
     Ref one_byte() {
+        // A missing byte is an error, as for every other fixed-width value.
         uint8_t b = 0;
-        size_t got = file_.read_into(&b, 1);
-        if (native_int_) return py_int(got ? b : 0);
-        Ref raw = py_bytes(std::string_view(reinterpret_cast<const char*>(&b), got));
+        if (file_.read_into(&b, 1) != 1) fail_struct_size(1);
+        if (native_int_) return py_int(b);
+        Ref raw = py_bytes(std::string_view(reinterpret_cast<const char*>(&b), 1));
         return own(PyObject_CallOneArg(to_int_.get(), raw.get()));
     }
 

@@ -119,9 +119,17 @@ void write_features(PyObject* self, OutputFile& out) {
         PyObject* args[3] = {self, progress, payload.get()};
         Ref r = own(PyObject_VectorcallMethod(publish, args, 3, nullptr));
         ++pointer;
+        // The comma goes out with the feature's text only: a feature that
+        // fails to flatten or encode leaves the partial file valid JSON.
+        size_t mark = buf.size();
         if (pointer > 1) buf += ',';
-        flatten_properties(feature.get());
-        encode_json(buf, feature.get());
+        try {
+            flatten_properties(feature.get());
+            encode_json(buf, feature.get());
+        } catch (...) {
+            buf.resize(mark);
+            throw;
+        }
         if (buf.size() >= kFlushAt) {
             if (int err = out.flush()) raise_os_error(err, nullptr);
         }

@@ -60,13 +60,16 @@ Ref file_init(const Call& c) {
     }
     Ref bbox = own(Py_BuildValue("[dddd]", h.x_min, h.y_min, h.x_max, h.y_max));
     set_attr(self, "BBox", std::move(bbox));
-    uint8_t raw_projection = h.projection_type, raw_ellipsoid = h.ellipsoid_code, raw_units = h.units, raw_crs = h.crs;
-    Ref projection_type = decode_integer(self, std::string_view(reinterpret_cast<const char*>(&raw_projection), 1));
-    Ref ellipsoid_code = decode_integer(self, std::string_view(reinterpret_cast<const char*>(&raw_ellipsoid), 1));
-    Ref units = decode_integer(self, std::string_view(reinterpret_cast<const char*>(&raw_units), 1));
-    Ref crs = decode_integer(self, std::string_view(reinterpret_cast<const char*>(&raw_crs), 1));
-    int64_t epsg = epsg_code(static_cast<int>(as_int64(crs.get())), static_cast<int>(as_int64(projection_type.get())),
-                             static_cast<int>(as_int64(ellipsoid_code.get())), static_cast<int>(as_int64(units.get())));
+    // The one-byte codes go through the object's decoder, in this order.
+    auto code = [self](uint8_t byte) {
+        return decode_integer(self, std::string_view(reinterpret_cast<const char*>(&byte), 1));
+    };
+    Ref projection_type = code(h.projection_type);
+    Ref ellipsoid_code = code(h.ellipsoid_code);
+    Ref units = code(h.units);
+    Ref crs = code(h.crs);
+    int64_t epsg = epsg_code(as_int64(crs.get()), as_int64(projection_type.get()), as_int64(ellipsoid_code.get()),
+                             as_int64(units.get()));
     set_attr(self, "EPSG", py_int(epsg));
 
     Ref parameters = own(PyDict_New());

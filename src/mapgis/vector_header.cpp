@@ -1,5 +1,7 @@
 #include "mapgis/vector_header.hpp"
 
+#include <cstdint>
+
 namespace tiven::mapgis {
 
 const RecordLayout& file_head_layout() { static const RecordLayout l(kFeatureFileHead); return l; }
@@ -73,7 +75,7 @@ const char* field_type_text(int type_code) noexcept {
     }
 }
 
-int64_t epsg_code(int crs, int projection_type, int ellipsoid_code, int units) noexcept {
+int64_t epsg_code(int64_t crs, int64_t projection_type, int64_t ellipsoid_code, int64_t units) noexcept {
     if (crs == 0) return 0;
     if (crs == 1 && projection_type == 0 && ellipsoid_code == 7 && units == 4) return 4326;
     if (crs == 3) {
@@ -83,7 +85,7 @@ int64_t epsg_code(int crs, int projection_type, int ellipsoid_code, int units) n
         if (projection_type == 5 && ellipsoid_code == 1) return 4214;  // Beijing 1954
         if (projection_type == 5 && ellipsoid_code == 2) return 4610;  // Xi'an 1980
     }
-    return -static_cast<int64_t>(crs);
+    return crs == INT64_MIN ? crs : -crs;  // codes are bytes; the guard only keeps -crs defined
 }
 
 }  // namespace tiven::mapgis

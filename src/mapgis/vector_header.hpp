@@ -72,7 +72,7 @@ const char* field_type_text(int type_code) noexcept;
 inline bool field_has_decimal(int type_code) noexcept { return type_code == 4 || type_code == 5; }
 
 // The EPSG number from the four codes, first matching row wins.
-int64_t epsg_code(int crs, int projection_type, int ellipsoid_code, int units) noexcept;
+int64_t epsg_code(int64_t crs, int64_t projection_type, int64_t ellipsoid_code, int64_t units) noexcept;
 
 // File kinds by type code: 0 line, 1 point, 2 polygon.
 inline constexpr const char* kLineMagic = "WMAP`D21";
