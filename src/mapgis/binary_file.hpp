@@ -41,7 +41,7 @@ public:
 
 private:
     static constexpr int64_t kBlock = 1 << 16;
-    static constexpr int kBlocks = 4;  // records, coordinates, attributes, and one spare
+    static constexpr int kBlocks = 8;  // polygon files read six sections in step
     struct Block {
         int64_t start = -1;  // file offset of the block; -1: empty
         int64_t length = 0;
