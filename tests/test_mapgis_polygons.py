@@ -230,7 +230,7 @@ def corrupt_cases():
     yield "arc INT32_MIN", lambda p, a: p.add_polygon([a, -2**31]), struct.error
     yield "arc list past end", lambda p, a: p.add_polygon([a], polylines=2**31 - 1), struct.error
     yield "arc list negative", lambda p, a: p.add_raw_polygon(ws.polygon_slot(3, -10**6)), \
-        (OSError, ValueError)
+        OSError
 
 
 @pytest.mark.parametrize("name, spoil, error", list(corrupt_cases()),
@@ -255,7 +255,7 @@ def test_arc_vertices_negative_position(make):
     a = parts.add_arc([(0, 0), (1, 0)], 1, 2)
     parts.arcs[a] = ws.arc_line_slot(2, -10**9)
     parts.add_polygon([a])
-    with pytest.raises((OSError, ValueError)):
+    with pytest.raises(OSError):
         list(make(parts).getFeature())
 
 

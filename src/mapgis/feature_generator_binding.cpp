@@ -125,7 +125,7 @@ public:
     // flat: name -> value, as the export writes it; else name -> entry.
     Ref decode(int64_t position, bool flat) {
         const Names& n = names();
-        seek_checked(file_, checked_add(position, 1));
+        file_.seek(checked_add(position, 1));
         Ref properties = own(PyDict_New());
         Ref it = own(PyObject_GetIter(fields_.get()));
         while (Ref field = Ref::steal(PyIter_Next(it.get()))) {
@@ -375,7 +375,7 @@ void start_line_kind(const FeatureContext& ctx) {
 bool read_line_parts(const FeatureContext& ctx, int64_t index, LineFeatureParts& out, bool flat) {
     const RecordLayout& l = polyline_layout();
     int64_t start0 = ctx.section_start(0);
-    seek_checked(ctx.file(), checked_add(start0, checked_mul(index + 1, static_cast<int64_t>(l.size()))));
+    ctx.file().seek(checked_add(start0, checked_mul(index + 1, static_cast<int64_t>(l.size()))));
     std::vector<uint8_t> rec = read_record(ctx.file(), l);
     const uint8_t* r = rec.data();
     if (l.integer(r, 0) != 1) return false;  // deleted record: no feature, no id

@@ -27,7 +27,7 @@ const PolygonLayouts& layouts() {
 }
 
 std::vector<uint8_t> read_record_at(BinaryFile& f, int64_t position, const RecordLayout& layout) {
-    seek_checked(f, position);
+    f.seek(position);
     return read_record(f, layout);
 }
 
@@ -60,7 +60,7 @@ PolygonRecord read_polygon_record(BinaryFile& f, int64_t polygons_start, int64_t
 std::vector<Ring> read_polygon_rings(BinaryFile& f, const ArcSections& s,
                                      const PolygonRecord& record) {
     // The whole arc list is read before any arc; its first entry is skipped.
-    seek_checked(f, s.coords + record.start + 4);
+    f.seek(s.coords + record.start + 4);
     std::vector<int32_t> arc_list;
     const int64_t entries = static_cast<int64_t>(record.polylines) - 1;
     if (entries > 0) {

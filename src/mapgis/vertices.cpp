@@ -17,13 +17,8 @@ bool same_text(double a, double b) noexcept {
     return ba == bb;
 }
 
-void seek_checked(BinaryFile& file, int64_t position) {
-    if (position < 0) fail(ErrorKind::ValueError, "negative seek position " + std::to_string(position));
-    file.seek(position);
-}
-
 Ring read_vertices(BinaryFile& file, int64_t position, int64_t count, bool keep_duplicates) {
-    seek_checked(file, position);
+    file.seek(position);
     Ring out;
     if (count <= 0) return out;
     int64_t available = file.size() > position ? (file.size() - position) / kVertexSize : 0;

@@ -29,7 +29,4 @@ inline bool same_text(const Vertex& a, const Vertex& b) noexcept {
 // Nothing is allocated beyond what the file holds.
 Ring read_vertices(BinaryFile& file, int64_t position, int64_t count, bool keep_duplicates = false);
 
-// The seek error of a binary file object: ValueError "negative seek position N".
-void seek_checked(BinaryFile& file, int64_t position);
-
 }  // namespace tiven::mapgis
