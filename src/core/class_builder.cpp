@@ -14,7 +14,10 @@ std::string mangle(const std::string& class_name, const std::string& attr) {
     if (!is_private || attr.find('.') != std::string::npos) return attr;
     size_t start = class_name.find_first_not_of('_');
     if (start == std::string::npos) return attr;
-    return "_" + class_name.substr(start) + attr;
+    std::string mangled(1, '_');
+    mangled.append(class_name, start, std::string::npos);
+    mangled.append(attr);
+    return mangled;
 }
 
 ClassBuilder::ClassBuilder(const char* name, PyObject* base, std::string doc, const char* qualname)

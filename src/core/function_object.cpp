@@ -31,7 +31,11 @@ struct FunctionObject {
     PyObject* dict;
 };
 
+// Only the head is given here; the slots are filled before PyType_Ready.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 PyTypeObject FunctionType = {PyVarObject_HEAD_INIT(nullptr, 0)};
+#pragma GCC diagnostic pop
 
 constexpr size_t kMaxParams = 16;
 

@@ -18,7 +18,11 @@ struct GeneratorObject {
     bool finished;
 };
 
+// Only the head is given here; the slots are filled before PyType_Ready.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 PyTypeObject GeneratorType = {PyVarObject_HEAD_INIT(nullptr, 0)};
+#pragma GCC diagnostic pop
 
 void finish(GeneratorObject* g) noexcept {
     if (g->finished) return;

@@ -27,7 +27,8 @@ void append_float_repr(std::string& out, double x) {
         if (*p != '.') digits[nd++] = *p;
         ++p;
     }
-    int exp10 = std::atoi(std::string(p + 1, end).c_str());
+    int exp10 = 0;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, exp10);
     int decpt = exp10 + 1;  // value = 0.DIGITS * 10**decpt
 
     if (negative) out += '-';

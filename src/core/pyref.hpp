@@ -57,4 +57,11 @@ inline int check(int status) {
     return status;
 }
 
+// An interned text kept for the life of the process (names looked up on hot paths).
+inline PyObject* interned(const char* s) {
+    PyObject* o = PyUnicode_InternFromString(s);
+    if (!o) throw PythonErrorSet{};
+    return o;
+}
+
 }  // namespace tiven

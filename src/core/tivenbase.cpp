@@ -1,6 +1,7 @@
 // The common base of the working classes and its two byte-field decoders.
 #include <cstring>
 
+#include "core/byte_fields.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 
@@ -17,23 +18,7 @@ Ref bytes_to_str(const Call& c) {
         PyErr_SetString(PyExc_ValueError, "embedded null character");
         throw PythonErrorSet{};
     }
-    const char* bytes = PyBytes_AS_STRING(data);
-    Py_ssize_t n = PyBytes_GET_SIZE(data);
-    const void* zero = std::memchr(bytes, 0, static_cast<size_t>(n));
-    if (zero) n = static_cast<const char*>(zero) - bytes;
-    Ref text = own(PyUnicode_Decode(bytes, n, encoding, "ignore"));
-    if (!PyUnicode_Check(text.get())) {
-        PyErr_Format(PyExc_TypeError, "'%.400s' decoder returned '%.400s' instead of 'str'; use codecs.decode() to decode to arbitrary types",
-                     encoding, Py_TYPE(text.get())->tp_name);
-        throw PythonErrorSet{};
-    }
-    // Trailing whitespace goes as str.rstrip() drops it: every Unicode space.
-    Py_ssize_t end = PyUnicode_GET_LENGTH(text.get());
-    int kind = PyUnicode_KIND(text.get());
-    const void* chars = PyUnicode_DATA(text.get());
-    while (end > 0 && Py_UNICODE_ISSPACE(PyUnicode_READ(kind, chars, end - 1))) --end;
-    if (end == PyUnicode_GET_LENGTH(text.get())) return text;
-    return own(PyUnicode_Substring(text.get(), 0, end));
+    return fixed_field_text(PyBytes_AS_STRING(data), static_cast<size_t>(PyBytes_GET_SIZE(data)), encoding);
 }
 
 Ref bytes_integer(const Call& c) {

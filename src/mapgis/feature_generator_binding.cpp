@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 
+#include "core/byte_fields.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "mapgis/attribute_values.hpp"
@@ -19,12 +20,6 @@ namespace tiven::mapgis {
 
 namespace {
 
-PyObject* intern(const char* s) {
-    PyObject* o = PyUnicode_InternFromString(s);
-    if (!o) throw PythonErrorSet{};
-    return o;  // kept for the life of the process
-}
-
 struct Names {
     PyObject *FieldStruct, *fields, *name, *type, *typeCode, *size, *length, *decimal, *value,
         *Encoding, *TimeStamp, *StyleItems, *featureDataHeads, *bytesToStr, *bytesInteger,
@@ -32,11 +27,11 @@ struct Names {
 };
 
 const Names& names() {
-    static const Names n{intern("FieldStruct"), intern("fields"), intern("name"), intern("type"),
-                         intern("typeCode"), intern("size"), intern("length"), intern("decimal"),
-                         intern("value"), intern("Encoding"), intern("TimeStamp"), intern("StyleItems"),
-                         intern("_featureDataHeads"), intern("bytesToStr"), intern("bytesInteger"),
-                         intern("#000000"), intern("#FFFFFF")};
+    static const Names n{interned("FieldStruct"), interned("fields"), interned("name"), interned("type"),
+                         interned("typeCode"), interned("size"), interned("length"), interned("decimal"),
+                         interned("value"), interned("Encoding"), interned("TimeStamp"), interned("StyleItems"),
+                         interned("_featureDataHeads"), interned("bytesToStr"), interned("bytesInteger"),
+                         interned("#000000"), interned("#FFFFFF")};
     return n;
 }
 
@@ -186,7 +181,7 @@ private:
         // A value cut off by the end of the file is an error, not a shorter text.
         if (size > 0 && static_cast<int64_t>(raw.size()) < size) fail_struct_size(static_cast<size_t>(size));
         if (native_text_)
-            return bytes_to_str(reinterpret_cast<const char*>(raw.data()), raw.size(), encoding_utf8_);
+            return fixed_field_text(reinterpret_cast<const char*>(raw.data()), raw.size(), encoding_utf8_);
         Ref b = py_bytes(std::string_view(reinterpret_cast<const char*>(raw.data()), raw.size()));
         return own(PyObject_CallFunctionObjArgs(to_str_.get(), b.get(), encoding_.get(), nullptr));
     }
@@ -286,10 +281,10 @@ private:
 // ---- shared helpers ----------------------------------------------------------
 
 const FeatureKeys& feature_keys() {
-    static const FeatureKeys k{intern("type"), intern("Feature"), intern("subType"), intern("id"),
-                               intern("geometry"), intern("coordinates"), intern("style"),
-                               intern("properties"), intern("timeStamp"), intern("LineString"),
-                               intern("Point"), intern("Polygon")};
+    static const FeatureKeys k{interned("type"), interned("Feature"), interned("subType"), interned("id"),
+                               interned("geometry"), interned("coordinates"), interned("style"),
+                               interned("properties"), interned("timeStamp"), interned("LineString"),
+                               interned("Point"), interned("Polygon")};
     return k;
 }
 

@@ -60,12 +60,6 @@ void append_head_members(std::string& out, const std::string& text) {
     append_utf8(out, group.get());
 }
 
-PyObject* interned(const char* s) {
-    PyObject* o = PyUnicode_InternFromString(s);
-    if (!o) throw PythonErrorSet{};
-    return o;
-}
-
 // feature["properties"] = {name: entry["value"], ...}, in the same order.
 void flatten_properties(PyObject* feature) {
     static PyObject* properties_key = interned("properties");

@@ -32,10 +32,6 @@ void open_binary(BinaryFile& file, PyObject* path);
 Ref decode_text(PyObject* self, std::string_view data, PyObject* encoding);
 Ref decode_integer(PyObject* self, std::string_view data);
 
-// TivenBase.bytesToStr natively: the bytes before the first zero byte,
-// decoded with `encoding` in the mode "ignore", trailing whitespace removed.
-Ref bytes_to_str(const char* data, size_t size, const char* encoding);
-
 // The colour library named by `name` (str or None): searched for when the name
 // is blank, loaded when it names a regular file. `resolved` receives the name
 // that was used (None when nothing was found); `loaded` whether it was read.

@@ -70,11 +70,6 @@ void open_binary(BinaryFile& file, PyObject* path) {
 }
 
 namespace {
-PyObject* interned(const char* s) {
-    PyObject* o = PyUnicode_InternFromString(s);
-    if (!o) throw PythonErrorSet{};
-    return o;  // kept for the life of the process
-}
 }  // namespace
 
 Ref decode_text(PyObject* self, std::string_view data, PyObject* encoding) {
@@ -89,19 +84,6 @@ Ref decode_integer(PyObject* self, std::string_view data) {
     Ref b = py_bytes(data);
     PyObject* args[2] = {self, b.get()};
     return own(PyObject_VectorcallMethod(name, args, 2, nullptr));
-}
-
-Ref bytes_to_str(const char* data, size_t size, const char* encoding) {
-    const void* zero = std::memchr(data, 0, size);
-    if (zero) size = static_cast<size_t>(static_cast<const char*>(zero) - data);
-    Ref text = own(PyUnicode_Decode(data, static_cast<Py_ssize_t>(size), encoding, "ignore"));
-    Py_ssize_t n = PyUnicode_GET_LENGTH(text.get());
-    int kind = PyUnicode_KIND(text.get());
-    const void* chars = PyUnicode_DATA(text.get());
-    Py_ssize_t end = n;
-    while (end > 0 && Py_UNICODE_ISSPACE(PyUnicode_READ(kind, chars, end - 1))) --end;
-    if (end == n) return text;
-    return own(PyUnicode_Substring(text.get(), 0, end));
 }
 
 Ref os_path(const char* fn, PyObject* arg) {

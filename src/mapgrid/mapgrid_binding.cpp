@@ -54,46 +54,40 @@ struct Interned {
 };
 Interned* g_names = nullptr;
 
-PyObject* intern(const char* s) {
-    PyObject* o = PyUnicode_InternFromString(s);
-    if (!o) throw PythonErrorSet{};
-    return o;
-}
-
 void make_names() {
     auto* n = new Interned{};
-    n->search = intern("search");
-    n->groups = intern("groups");
-    n->upper = intern("upper");
-    n->lower = intern("lower");
-    n->strip = intern("strip");
-    n->values = intern("values");
-    n->map = intern("map");
-    n->parse = intern("parse");
-    n->corner = intern("_MapGrid__corner1000000");
-    n->tables[0] = intern("_MapGrid__mapcode");
-    n->tables[1] = intern("_MapGrid__mapword");
-    n->tables[2] = intern("_MapGrid__mapword5000");
-    n->tables[3] = intern("_MapGrid__scalecode");
-    n->k_new = intern("new");
-    n->k_old = intern("old");
-    n->k_boundary = intern("boundary");
-    n->k_north = intern("north");
-    n->k_south = intern("south");
-    n->k_west = intern("west");
-    n->k_east = intern("east");
-    n->k_scale = intern("scale");
-    n->k_longitude = intern("longitude");
-    n->k_latitude = intern("latitude");
-    n->k_remarks = intern("remarks");
-    n->k_type = intern("type");
-    n->k_coordinates = intern("coordinates");
-    n->k_count = intern("count");
-    n->k_step = intern("step");
+    n->search = interned("search");
+    n->groups = interned("groups");
+    n->upper = interned("upper");
+    n->lower = interned("lower");
+    n->strip = interned("strip");
+    n->values = interned("values");
+    n->map = interned("map");
+    n->parse = interned("parse");
+    n->corner = interned("_MapGrid__corner1000000");
+    n->tables[0] = interned("_MapGrid__mapcode");
+    n->tables[1] = interned("_MapGrid__mapword");
+    n->tables[2] = interned("_MapGrid__mapword5000");
+    n->tables[3] = interned("_MapGrid__scalecode");
+    n->k_new = interned("new");
+    n->k_old = interned("old");
+    n->k_boundary = interned("boundary");
+    n->k_north = interned("north");
+    n->k_south = interned("south");
+    n->k_west = interned("west");
+    n->k_east = interned("east");
+    n->k_scale = interned("scale");
+    n->k_longitude = interned("longitude");
+    n->k_latitude = interned("latitude");
+    n->k_remarks = interned("remarks");
+    n->k_type = interned("type");
+    n->k_coordinates = interned("coordinates");
+    n->k_count = interned("count");
+    n->k_step = interned("step");
     n->v_longitude = n->k_longitude;
     n->v_latitude = n->k_latitude;
-    n->v_linestring = intern("LineString");
-    n->empty = intern("");
+    n->v_linestring = interned("LineString");
+    n->empty = interned("");
     g_names = n;
 }
 

@@ -44,12 +44,6 @@ struct Names {
 };
 Names* names = nullptr;
 
-PyObject* intern(const char* s) {
-    PyObject* o = PyUnicode_InternFromString(s);
-    if (!o) throw PythonErrorSet{};
-    return o;
-}
-
 // The three forms of angle text. `\s` and `\d` are Unicode-aware and `$`
 // admits one final newline, as the interpreter's `re` has them; the matching
 // is left to `re` itself.
@@ -65,13 +59,13 @@ constexpr const char* kSymbolDmsPattern =
 void make_names() {
     if (names) return;
     auto* n = new Names{};
-    n->datum = intern("datum");
-    n->a = intern("a");
-    n->f = intern("f");
-    n->zone = intern("zone");
-    n->centralMeridian = intern("centralMeridian");
-    n->search = intern("search");
-    n->group = intern("group");
+    n->datum = interned("datum");
+    n->a = interned("a");
+    n->f = interned("f");
+    n->zone = interned("zone");
+    n->centralMeridian = interned("centralMeridian");
+    n->search = interned("search");
+    n->group = interned("group");
     n->key1984 = own(PyLong_FromLong(1984)).release();
     n->six = own(PyLong_FromLong(6)).release();
     n->zone_kwnames = own(Py_BuildValue("(OO)", own(PyUnicode_InternFromString("longitude")).get(),
