@@ -81,7 +81,7 @@ private:
 }  // namespace
 
 Ref swap_xy(PyObject* cls, PyObject* geometry) {
-    RecursionGuard guard(" while swapping axes");
+    DepthGuard guard(" while swapping axes");
     static PyObject* swap_name = interned("swapXY");
     Ref g = as_geometry(cls, geometry);
     PyObject* d = g.get();
@@ -122,7 +122,7 @@ Ref swap_xy(PyObject* cls, PyObject* geometry) {
 }
 
 Ref get_xy(PyObject* cls, PyObject* geometry, PyObject* endpoint) {
-    RecursionGuard guard(" while listing vertices");
+    DepthGuard guard(" while listing vertices");
     static PyObject* get_name = interned("getXY");
     Ref result = own(PyList_New(0));
     Ref g = as_geometry(cls, geometry);

@@ -125,7 +125,7 @@ private:
             append_ascii(out, "[]");
             return;
         }
-        RecursionGuard guard(" while encoding a JSON object");
+        DepthGuard guard(" while encoding a JSON object");
         enter(o);
         out += U'[';
         Ref it = own(PyObject_GetIter(o));
@@ -170,7 +170,7 @@ private:
             append_ascii(out, "{}");
             return;
         }
-        RecursionGuard guard(" while encoding a JSON object");
+        DepthGuard guard(" while encoding a JSON object");
         enter(o);
         out += U'{';
         Ref items = own(PyMapping_Items(o));

@@ -254,7 +254,7 @@ Ref load_text(PyObject* cls, PyObject* str, PyObject* code) {
 // ---- methods ----------------------------------------------------------------
 
 Ref loads(const Call& c) {
-    RecursionGuard guard(" while loading a geometry");
+    DepthGuard guard(" while loading a geometry");
     PyObject* cls = c[0];
     PyObject* value = c[1];
     PyObject* code = c[2];
@@ -277,7 +277,7 @@ Ref dumps(const Call& c) {
 }
 
 Ref to_wkt(const Call& c) {
-    RecursionGuard guard(" while writing WKT");
+    DepthGuard guard(" while writing WKT");
     static PyObject* to_wkt_name = name("toWkt");
     PyObject* cls = c[0];
     Ref g = as_geometry(cls, c[1]);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/method.hpp"
 #include "core/pyref.hpp"
 #include "geometry/geometry_types.hpp"
 #include "geometry/text_scan.hpp"
@@ -54,4 +55,20 @@ namespace tiven::geometry {
 Ref member(PyObject* m, const char* key);
 // key in m.
 bool has_member(PyObject* m, const char* key);
+}  // namespace tiven::geometry
+
+namespace tiven::geometry {
+// One level of a recursive walk: counted against the interpreter's recursion
+// limit (sys.getrecursionlimit()) as well as its C stack guard, since these
+// walks recurse through C frames only.
+class DepthGuard {
+public:
+    explicit DepthGuard(const char* where);
+    ~DepthGuard();
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    RecursionGuard guard_;
+};
 }  // namespace tiven::geometry

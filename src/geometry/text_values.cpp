@@ -259,3 +259,22 @@ GeomType coordinates_type(PyObject* name) {
 }
 
 }  // namespace tiven::geometry
+
+namespace tiven::geometry {
+
+namespace {
+thread_local int walk_depth = 0;
+
+int enter_walk(const char* where) {
+    if (walk_depth + 1 > Py_GetRecursionLimit()) {
+        PyErr_Format(PyExc_RecursionError, "maximum recursion depth exceeded%s", where);
+        throw PythonErrorSet{};
+    }
+    return ++walk_depth;
+}
+}  // namespace
+
+DepthGuard::DepthGuard(const char* where) : guard_(where) { enter_walk(where); }
+DepthGuard::~DepthGuard() { --walk_depth; }
+
+}  // namespace tiven::geometry
