@@ -109,6 +109,17 @@ size_t name_at(Text t, size_t i, size_t end) {
     return 0;
 }
 
+// A dimension tag (Z, M, ZM) between a member's name and its "(", as standard
+// WKT writes it for members with z or m values.
+void skip_dimension_tag(Text t, size_t& j, size_t end) {
+    size_t k = j;
+    if (k < end && (t[k] == U'Z' || t[k] == U'z')) ++k;
+    if (k < end && (t[k] == U'M' || t[k] == U'm')) ++k;
+    if (k == j || k >= end || !(is_space(t[k]) || t[k] == U'(')) return;
+    j = k;
+    skip_blanks(t, j, end);
+}
+
 // Members of a collection written in the body: a type name in any letter case,
 // blanks, and a parenthesised group closed at its own depth.
 void find_members(Text t, Span body, std::vector<Span>& members) {
@@ -129,6 +140,7 @@ void find_members(Text t, Span body, std::vector<Span>& members) {
         if (n) {
             size_t j = i + n;
             skip_blanks(t, j, body.end);
+            skip_dimension_tag(t, j, body.end);
             if (j < body.end && t[j] == U'(') {
                 size_t c = close[j - body.begin];
                 if (c != SIZE_MAX && c > j + 1) {
