@@ -1,5 +1,6 @@
 """Geometry.dumps, toWkt, swapXY and getXY."""
 import collections
+import random
 import json
 
 import pytest
@@ -247,3 +248,34 @@ def test_swap_xy_result_must_be_dict():
 
     with pytest.raises(TypeError, match="^Expected dict, got UserDict$"):
         Mapping.swapXY("1 2")
+
+
+def random_doubles(count, seed):
+    import struct
+
+    rng = random.Random(seed)
+    out = [0.0, -0.0, 1e16, 9999999999999998.0, 1e-4, 0.0001, 9.999999999999999e-05, 5e-324, 2.2250738585072014e-308,
+           1.7976931348623157e308, 0.1, 1 / 3, 123456789.125, 1e22, 1e21, 100.0]
+    while len(out) < count:
+        x = struct.unpack("<d", rng.getrandbits(64).to_bytes(8, "little"))[0]
+        if x == x and abs(x) != float("inf"):
+            out.append(x)
+        out.append(rng.uniform(-1000, 1000))
+    return out
+
+
+def test_float_text_is_repr():
+    xs = random_doubles(20000, 5)
+    text = Geometry.toWkt({"type": "MultiPoint", "coordinates": [[x, -x] for x in xs]})
+    assert text == "MULTIPOINT (" + ",".join(f"{x!r} {-x!r}" for x in xs) + ")"
+    assert Geometry.dumps({"c": xs}) == json.dumps({"c": xs}, ensure_ascii=False, indent=4)
+
+
+def test_float_tokens_read_like_json():
+    xs = random_doubles(5000, 6)
+    texts = [repr(x) for x in xs] + ["1e400", "-1e400", "1e-400", "2.4703282292062328e-324", "0.1e1", "1E5",
+                                     "123456789012345678901234567890.5e-10"]
+    line = Geometry.loads("MULTIPOINT (" + ",".join(f"{t} 0" for t in texts) + ")")
+    assert [v[0] for v in line["coordinates"]] == [json.loads(t) for t in texts]
+    got = Geometry.loads("[" + ",".join(texts) + "]", 0)["coordinates"]
+    assert got == [float(json.loads(t)) for t in texts]

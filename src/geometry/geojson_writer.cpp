@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/method.hpp"
-#include "core/pynum.hpp"
+#include "geometry/float_text.hpp"
 #include "geometry/geometry_values.hpp"
 
 namespace tiven::geometry {
@@ -99,9 +99,7 @@ private:
         } else if (std::isinf(x)) {
             append_ascii(out, x > 0 ? "Infinity" : "-Infinity");
         } else {
-            std::string s;
-            append_float_repr(s, x);
-            append_ascii(out, s.c_str());
+            append_float_text(out, x);
         }
     }
 

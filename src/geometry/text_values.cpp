@@ -5,6 +5,7 @@
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "geometry/geometry_values.hpp"
+#include "geometry/float_text.hpp"
 #include "geometry/json_scan.hpp"
 
 namespace tiven::geometry {
@@ -72,7 +73,9 @@ Ref token_value(Text t, Span s, TokenKind k) {
         if (s.size() <= 18) return own(PyLong_FromLongLong(std::strtoll(buf, nullptr, 10)));
         return own(PyLong_FromString(buf, nullptr, 10));
     }
-    double d = PyOS_string_to_double(buf, nullptr, nullptr);
+    double d;
+    if (parse_json_double(buf, s.size(), d)) return own(PyFloat_FromDouble(d));
+    d = PyOS_string_to_double(buf, nullptr, nullptr);
     if (d == -1.0 && PyErr_Occurred()) throw PythonErrorSet{};
     return own(PyFloat_FromDouble(d));
 }

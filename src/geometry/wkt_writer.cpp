@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/method.hpp"
-#include "core/pynum.hpp"
+#include "geometry/float_text.hpp"
 #include "geometry/geometry_values.hpp"
 
 namespace tiven::geometry {
@@ -12,9 +12,7 @@ namespace {
 
 void append_member(std::u32string& out, PyObject* m) {
     if (PyFloat_CheckExact(m)) {
-        std::string s;
-        append_float_repr(s, PyFloat_AS_DOUBLE(m));
-        append_ascii(out, s.c_str());
+        append_float_text(out, PyFloat_AS_DOUBLE(m));
         return;
     }
     if (PyLong_CheckExact(m)) {
