@@ -9,22 +9,46 @@
 
 namespace tiven::geometry {
 
-void append_ascii(std::u32string& out, const char* s) {
-    for (; *s; ++s) out += static_cast<char32_t>(static_cast<unsigned char>(*s));
+void append_ascii(std::string& out, const char* s) { out += s; }
+
+void append_code_point(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
 }
 
-void append_str(std::u32string& out, PyObject* str) {
+void append_str(std::string& out, PyObject* str) {
     Py_ssize_t n = PyUnicode_GET_LENGTH(str);
+    if (PyUnicode_IS_ASCII(str)) {
+        out.append(static_cast<const char*>(PyUnicode_DATA(str)), static_cast<size_t>(n));
+        return;
+    }
     int kind = PyUnicode_KIND(str);
     const void* data = PyUnicode_DATA(str);
-    for (Py_ssize_t i = 0; i < n; ++i) out += static_cast<char32_t>(PyUnicode_READ(kind, data, i));
+    for (Py_ssize_t i = 0; i < n; ++i) append_code_point(out, PyUnicode_READ(kind, data, i));
+}
+
+Ref str_of_utf8(const std::string& text) {
+    return own(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogatepass"));
 }
 
 namespace {
 
 class JsonWriter {
 public:
-    std::u32string out;
+    std::string out;
 
     void value(PyObject* o, int level) {
         if (PyUnicode_Check(o)) {
@@ -54,7 +78,7 @@ private:
 
     void string(PyObject* s) {
         static const char kHex[] = "0123456789abcdef";
-        out += U'"';
+        out += '"';
         Py_ssize_t n = PyUnicode_GET_LENGTH(s);
         int kind = PyUnicode_KIND(s);
         const void* data = PyUnicode_DATA(s);
@@ -71,14 +95,14 @@ private:
                 default:
                     if (c < 0x20) {
                         append_ascii(out, "\\u00");
-                        out += static_cast<char32_t>(kHex[c >> 4]);
-                        out += static_cast<char32_t>(kHex[c & 15]);
+                        out += kHex[c >> 4];
+                        out += kHex[c & 15];
                     } else {
-                        out += c;
+                        append_code_point(out, c);
                     }
             }
         }
-        out += U'"';
+        out += '"';
     }
 
     void integer(PyObject* o) {
@@ -104,8 +128,8 @@ private:
     }
 
     void newline(int level) {
-        out += U'\n';
-        out.append(static_cast<size_t>(level) * 4, U' ');
+        out += '\n';
+        out.append(static_cast<size_t>(level) * 4, ' ');
     }
 
     void enter(PyObject* o) {
@@ -125,18 +149,18 @@ private:
         }
         DepthGuard guard(" while encoding a JSON object");
         enter(o);
-        out += U'[';
+        out += '[';
         Ref it = own(PyObject_GetIter(o));
         bool first = true;
         while (Ref v = Ref::steal(PyIter_Next(it.get()))) {
-            if (!first) out += U',';
+            if (!first) out += ',';
             first = false;
             newline(level + 1);
             value(v.get(), level + 1);
         }
         if (PyErr_Occurred()) throw PythonErrorSet{};
         newline(level);
-        out += U']';
+        out += ']';
         path_.pop_back();
     }
 
@@ -145,7 +169,7 @@ private:
             string(k);
             return;
         }
-        out += U'"';
+        out += '"';
         if (PyFloat_Check(k)) {
             real(PyFloat_AS_DOUBLE(k));
         } else if (k == Py_True) {
@@ -160,7 +184,7 @@ private:
             PyErr_Format(PyExc_TypeError, "keys must be str, int, float, bool or None, not %s", Py_TYPE(k)->tp_name);
             throw PythonErrorSet{};
         }
-        out += U'"';
+        out += '"';
     }
 
     void dict(PyObject* o, int level) {
@@ -170,19 +194,19 @@ private:
         }
         DepthGuard guard(" while encoding a JSON object");
         enter(o);
-        out += U'{';
+        out += '{';
         Ref items = own(PyMapping_Items(o));
         Py_ssize_t n = PyList_GET_SIZE(items.get());
         for (Py_ssize_t i = 0; i < n; ++i) {
             PyObject* pair = PyList_GET_ITEM(items.get(), i);
-            if (i > 0) out += U',';
+            if (i > 0) out += ',';
             newline(level + 1);
             key(PyTuple_GET_ITEM(pair, 0));
             append_ascii(out, ": ");
             value(PyTuple_GET_ITEM(pair, 1), level + 1);
         }
         newline(level);
-        out += U'}';
+        out += '}';
         path_.pop_back();
     }
 };
@@ -192,7 +216,7 @@ private:
 Ref geojson_text(PyObject* value) {
     JsonWriter w;
     w.value(value, 0);
-    return str_of(w.out);
+    return str_of_utf8(w.out);
 }
 
 }  // namespace tiven::geometry

@@ -284,7 +284,7 @@ Ref to_wkt(const Call& c) {
     PyObject* d = g.get();
     Ref type = member(d, "type");
     if (!check(PyObject_IsTrue(type.get()))) raise("Invalid geometry type.");
-    std::u32string out;
+    std::string out;
     if (has_member(d, "coordinates")) {
         Ref coords = member(d, "coordinates");
         GeomType t = coordinates_type(type.get());
@@ -292,9 +292,9 @@ Ref to_wkt(const Call& c) {
         std::string keyword = type_name(t);
         for (char& ch : keyword) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
         append_ascii(out, keyword.c_str());
-        out += U' ';
+        out += ' ';
         append_wkt_body(out, t, coords.get());
-        return str_of(out);
+        return str_of_utf8(out);
     }
     Ref members = has_member(d, "geometries") ? member(d, "geometries") : Ref();
     if (!members || !equals_name(type.get(), GeomType::GeometryCollection) || !PyList_CheckExact(members.get()))
@@ -308,11 +308,11 @@ Ref to_wkt(const Call& c) {
                          Py_TYPE(text.get())->tp_name);
             throw PythonErrorSet{};
         }
-        if (i > 0) out += U',';
+        if (i > 0) out += ',';
         append_str(out, text.get());
     }
-    out += U')';
-    return str_of(out);
+    out += ')';
+    return str_of_utf8(out);
 }
 
 Ref swap(const Call& c) { return swap_xy(c[0], c[1]); }

@@ -44,9 +44,13 @@ bool code_admits(PyObject* code, long family);
 // Writers.
 Ref geojson_text(PyObject* value);
 // WKT body of a geometry with coordinates (type already matched).
-void append_wkt_body(std::u32string& out, GeomType type, PyObject* coords);
-void append_ascii(std::u32string& out, const char* s);
-void append_str(std::u32string& out, PyObject* str);
+// The writers build UTF-8 (lone surrogates encoded as they stand) and make
+// one str at the end.
+void append_wkt_body(std::string& out, GeomType type, PyObject* coords);
+void append_ascii(std::string& out, const char* s);
+void append_code_point(std::string& out, char32_t c);
+void append_str(std::string& out, PyObject* str);
+Ref str_of_utf8(const std::string& text);
 
 }  // namespace tiven::geometry
 

@@ -123,26 +123,33 @@ void skip_dimension_tag(Text t, size_t& j, size_t end) {
 // Members of a collection written in the body: a type name in any letter case,
 // blanks, and a parenthesised group closed at its own depth.
 void find_members(Text t, Span body, std::vector<Span>& members) {
-    // Matching ")" for every "(", found once so the scan stays linear.
-    std::vector<size_t> close(body.size(), SIZE_MAX);
-    std::vector<size_t> open;
-    for (size_t i = body.begin; i < body.end; ++i) {
-        if (t[i] == U'(') {
-            open.push_back(i);
-        } else if (t[i] == U')' && !open.empty()) {
-            close[open.back() - body.begin] = i;
-            open.pop_back();
+    // Matching ")" for every "(", found once (on the first name) so the scan stays linear.
+    std::vector<size_t> close;
+    auto match_close = [&](size_t open_at) {
+        if (close.empty()) {
+            close.assign(body.size(), SIZE_MAX);
+            std::vector<size_t> open;
+            for (size_t i = body.begin; i < body.end; ++i) {
+                if (t[i] == U'(') {
+                    open.push_back(i);
+                } else if (t[i] == U')' && !open.empty()) {
+                    close[open.back() - body.begin] = i;
+                    open.pop_back();
+                }
+            }
         }
-    }
+        return close[open_at - body.begin];
+    };
     size_t i = body.begin;
     while (i < body.end) {
-        size_t n = name_at(t, i, body.end);
+        char32_t c = t[i] | 0x20;  // every name begins with M, P or L
+        size_t n = (c == U'm' || c == U'p' || c == U'l') ? name_at(t, i, body.end) : 0;
         if (n) {
             size_t j = i + n;
             skip_blanks(t, j, body.end);
             skip_dimension_tag(t, j, body.end);
             if (j < body.end && t[j] == U'(') {
-                size_t c = close[j - body.begin];
+                size_t c = match_close(j);
                 if (c != SIZE_MAX && c > j + 1) {
                     members.push_back({i, c + 1});
                     i = c + 1;

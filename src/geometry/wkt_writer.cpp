@@ -10,7 +10,7 @@ namespace tiven::geometry {
 
 namespace {
 
-void append_member(std::u32string& out, PyObject* m) {
+void append_member(std::string& out, PyObject* m) {
     if (PyFloat_CheckExact(m)) {
         append_float_text(out, PyFloat_AS_DOUBLE(m));
         return;
@@ -45,39 +45,39 @@ void each(PyObject* seq, F f) {
     if (PyErr_Occurred()) throw PythonErrorSet{};
 }
 
-void vertex(std::u32string& out, PyObject* v) {
+void vertex(std::string& out, PyObject* v) {
     each(v, [&](PyObject* m, Py_ssize_t i) {
-        if (i > 0) out += U' ';
+        if (i > 0) out += ' ';
         append_member(out, m);
     });
 }
 
-void vertex_group(std::u32string& out, PyObject* line) {
-    out += U'(';
+void vertex_group(std::string& out, PyObject* line) {
+    out += '(';
     each(line, [&](PyObject* v, Py_ssize_t i) {
-        if (i > 0) out += U',';
+        if (i > 0) out += ',';
         vertex(out, v);
     });
-    out += U')';
+    out += ')';
 }
 
-void ring_group(std::u32string& out, PyObject* polygon) {
-    out += U'(';
+void ring_group(std::string& out, PyObject* polygon) {
+    out += '(';
     each(polygon, [&](PyObject* ring, Py_ssize_t i) {
-        if (i > 0) out += U',';
+        if (i > 0) out += ',';
         vertex_group(out, ring);
     });
-    out += U')';
+    out += ')';
 }
 
 }  // namespace
 
-void append_wkt_body(std::u32string& out, GeomType type, PyObject* coords) {
+void append_wkt_body(std::string& out, GeomType type, PyObject* coords) {
     switch (type) {
         case GeomType::Point:
-            out += U'(';
+            out += '(';
             vertex(out, coords);
-            out += U')';
+            out += ')';
             break;
         case GeomType::MultiPoint:
         case GeomType::LineString:
@@ -88,12 +88,12 @@ void append_wkt_body(std::u32string& out, GeomType type, PyObject* coords) {
             ring_group(out, coords);
             break;
         default:
-            out += U'(';
+            out += '(';
             each(coords, [&](PyObject* polygon, Py_ssize_t i) {
-                if (i > 0) out += U',';
+                if (i > 0) out += ',';
                 ring_group(out, polygon);
             });
-            out += U')';
+            out += ')';
     }
 }
 
