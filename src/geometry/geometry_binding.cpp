@@ -227,6 +227,19 @@ Ref load_wkt_text(PyObject* cls, Text t, int branch, PyObject* code) {
         return geometry_collection(std::move(result));
     }
     Ref coords = coords_value(t, body.coords);
+    if (body.point_groups) {
+        // One point to a group: the groups' single vertices make the MultiPoint.
+        Py_ssize_t n = PyList_GET_SIZE(coords.get());
+        Ref points = own(PyList_New(n));
+        for (Py_ssize_t i = 0; i < n; ++i) {
+            PyObject* group = PyList_GET_ITEM(coords.get(), i);
+            if (!PyList_CheckExact(group) || PyList_GET_SIZE(group) != 1) raise("Invalid [coordinates] parameter.");
+            PyObject* point = PyList_GET_ITEM(group, 0);
+            Py_INCREF(point);
+            PyList_SET_ITEM(points.get(), i, point);
+        }
+        coords = std::move(points);
+    }
     return validate(type_str(body.type), coords.get(), code);
 }
 

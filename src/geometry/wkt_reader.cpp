@@ -228,12 +228,9 @@ WktBody read_wkt_body(Text t, Span body, GeomType type, int code) {
     if (ring_step && ring_run(t, body, rings) && !rings.empty()) {
         if (type == GeomType::None) type = code == 1 ? GeomType::MultiLineString : GeomType::Polygon;
         if (type == GeomType::MultiPoint && (code == -1 || code == 0)) {
-            for (const Span& r : rings) {
-                size_t before = out.coords.vertex_end.size();
-                read_vertex_list(t, r, out.coords);
-                if (out.coords.vertex_end.size() != before + 1) fail(kInvalidCoordinates);
-            }
-            out.coords.depth = 2;
+            rings_to_coords(t, rings, out.coords);
+            out.coords.depth = 3;
+            out.point_groups = true;
             out.type = type;
             return out;
         }

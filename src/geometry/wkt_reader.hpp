@@ -20,6 +20,7 @@ struct WktBody {
     GeomType type = GeomType::None;  // GeometryCollection: `members` holds the member texts
     Coords coords;
     std::vector<Span> members;
+    bool point_groups = false;  // MultiPoint written as "((x y), ...)": coords hold one-vertex rings
 };
 
 // Reads the body under the family code (-1, 0, 1, 2) with the keyword's type
