@@ -226,3 +226,135 @@ def test_texts_agree_with_reference(code):
         compared += 1
         assert outcome(Geometry.loads, text, code) == expected, text
     assert compared > 4000
+
+
+# ---- GeoJSON text ------------------------------------------------------------
+
+NONE_ERRORS = {
+    "Point": (TypeError, "Expected list, got NoneType"),
+    "MultiPoint": (TypeError, "'NoneType' object is not iterable"),
+    "LineString": (TypeError, "object of type 'NoneType' has no len()"),
+    "MultiLineString": (TypeError, "'NoneType' object is not iterable"),
+    "Polygon": (TypeError, "'NoneType' object is not iterable"),
+    "MultiPolygon": (TypeError, "'NoneType' object is not iterable"),
+}
+FAMILY_OF = {"Point": 0, "MultiPoint": 0, "LineString": 1, "MultiLineString": 1, "Polygon": 2, "MultiPolygon": 2}
+
+
+def validate_json(t, c, code):
+    if c is not None:
+        if t is None:
+            raise Exception("Invalid parameter.")
+        return Geometry.loads({"type": t, "coordinates": c}, code)
+    name = next((n for n in NONE_ERRORS if t == n), None)
+    if name is None:
+        raise Exception("Invalid parameter.")
+    family = FAMILY_OF[name]
+    if code not in (None, -1, family):
+        raise Exception(f"[{code}] should be one of [-1,{family}] in [code] parameter.")
+    exc_type, message = NONE_ERRORS[name]
+    raise exc_type(message)
+
+
+def family_type(c, branch):
+    if type(c) is not list:
+        return None
+    l1 = c[0]
+    if branch == 0:
+        return "MultiPoint" if type(l1) is list else "Point"
+    if type(l1) is not list:
+        return None
+    l2 = l1[0]
+    if branch == 1:
+        if type(l2) is not list:
+            return "LineString"
+        return None if type(l2[0]) is list else "MultiLineString"
+    if type(l2) is not list:
+        return None
+    l3 = l2[0]
+    if type(l3) is not list:
+        return "Polygon"
+    return None if type(l3[0]) is list else "MultiPolygon"
+
+
+def ref_geojson(text, code):
+    branch = -1 if code is None else code
+    geo = json.loads(text)
+    if branch == -1:
+        if type(geo) is dict:
+            t = geo.get("type")
+            if "coordinates" in geo:
+                c = geo["coordinates"]
+                if type(c) is not list:
+                    raise Exception("Invalid [coordinates] parameter.")
+                return Geometry.loads(c) if t is None else validate_json(t, c, code)
+            if "geometries" in geo:
+                return Geometry.loads(geo)
+            return validate_json(t, None, code)
+        if type(geo) is list:
+            return Geometry.loads(geo)
+        return validate_json(None, None, code)
+    names = FAMILY[branch] + ("GeometryCollection",)
+    t = c = None
+    if type(geo) is dict:
+        if "type" in geo:
+            t = geo["type"]
+            if not any(t == n for n in names):
+                raise Exception("Invalid [code] parameter.")
+        if "coordinates" in geo:
+            c = geo["coordinates"]
+            if type(c) is not list:
+                raise Exception("Invalid [coordinates] parameter.")
+        elif "geometries" in geo:
+            return Geometry.loads(geo)
+        if t is not None:
+            return validate_json(t, c, code)
+    elif type(geo) is list:
+        c = geo
+    return validate_json(family_type(c, branch), c, code)
+
+
+def random_json_texts(count, seed):
+    rng = random.Random(seed)
+
+    def coords(depth):
+        if depth == 0:
+            return rng.choice([1, 2.5, -3, 0, "4", None, True, 1e300])
+        return [coords(depth - 1) for _ in range(rng.choice([0, 1, 2, 2, 3, 3, 4]))]
+
+    def value():
+        r = rng.random()
+        if r < 0.5:
+            return coords(rng.randint(0, 5))
+        if r < 0.9:
+            d = {}
+            for key in rng.sample(["type", "coordinates", "geometries", "x"], rng.randint(0, 3)):
+                if key == "type":
+                    d[key] = rng.choice(TYPE_NAMES + [None, "point", 5, []])
+                elif key == "geometries":
+                    d[key] = [value() for _ in range(rng.randint(0, 2))] if rng.random() < 0.8 else 1
+                else:
+                    d[key] = coords(rng.randint(0, 5)) if rng.random() < 0.9 else "1 2"
+            return d
+        return rng.choice([1, "a", None])
+
+    out = []
+    while len(out) < count:
+        text = json.dumps(value(), indent=rng.choice([None, 2]))
+        if rng.random() < 0.1 and len(text) > 2:
+            i = rng.randrange(len(text))
+            text = text[:i] + rng.choice(["", ",", "]", "x"]) + text[i + 1:]
+        if re.search(r"\[[\s\S]+?\]", text):
+            out.append(text)
+    return out
+
+
+TYPE_NAMES = ["Point", "MultiPoint", "LineString", "MultiLineString", "Polygon", "MultiPolygon", "GeometryCollection"]
+JSON_CASES = random_json_texts(3000, 13)
+
+
+@pytest.mark.parametrize("code", [-1, 0, 1, 2, None])
+def test_geojson_texts_agree_with_reference(code):
+    for text in JSON_CASES:
+        expected = outcome(ref_geojson, text, code)
+        assert outcome(Geometry.loads, text, code) == expected, text
