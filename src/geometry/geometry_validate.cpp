@@ -204,9 +204,9 @@ void close_ring(PyObject* ring) {
 // float() of members 0 and 1, written back in place.
 void set_point(PyObject* vertex) {
     for (Py_ssize_t i = 0; i < 2 && i < PyList_GET_SIZE(vertex); ++i) {
-        PyObject* m = PyList_GET_ITEM(vertex, i);
-        if (PyFloat_CheckExact(m)) continue;
-        Ref f = own(PyNumber_Float(m));
+        Ref m = Ref::borrow(PyList_GET_ITEM(vertex, i));
+        if (PyFloat_CheckExact(m.get())) continue;
+        Ref f = own(PyNumber_Float(m.get()));
         check(PyList_SetItem(vertex, i, f.release()));
     }
 }
