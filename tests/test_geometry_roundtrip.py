@@ -120,12 +120,13 @@ def ours(g):
     return g["coordinates"]
 
 
-@pytest.mark.parametrize("g", samples(140, 7), ids=lambda g: g["type"])
+def xyz_samples(count, seed):
+    # shapely writes x y and x y z; m values are left to the round trips above
+    return [g for g in samples(count, seed) if len(Geometry.getXY(g)[0]) < 4]
+
+
+@pytest.mark.parametrize("g", xyz_samples(180, 7), ids=lambda g: g["type"])
 def test_agrees_with_shapely(g):
     shapely = pytest.importorskip("shapely")
-    if g["type"] == "GeometryCollection" or any(len(v) == 4 for v in Geometry.getXY(g, False)):
-        dims = {len(v) for v in Geometry.getXY(g, False)}
-        if dims != {2} and dims != {3}:
-            pytest.skip("shapely needs one dimension per geometry")
     for text in (shapely.to_wkt(shapely.from_geojson(Geometry.dumps(g)), rounding_precision=-1),):
         assert ours(Geometry.loads(text)) == shapely_coords(shapely.from_wkt(text))
