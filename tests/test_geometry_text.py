@@ -279,7 +279,7 @@ def test_crafted_input_is_linear(make):
     assert t2 - t1 < max(0.5, 400 * (t1 - t0))
 
 
-def test_issue_pattern_answers_fast():
+def test_crafted_polygon_answers_fast():
     t0 = time.perf_counter()
     assert load_or_error("POLYGON (" + "(1 2) " * 40 + "x)") == (Exception, INVALID_COORDS)
     assert time.perf_counter() - t0 < 0.05

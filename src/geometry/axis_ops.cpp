@@ -161,8 +161,8 @@ Ref get_xy(PyObject* cls, PyObject* geometry, PyObject* endpoint) {
         if (check(PyObject_RichCompareBool(type.get(), type_str(GeomType::GeometryCollection), Py_EQ)) &&
             PyList_CheckExact(members.get())) {
             each(members.get(), [&](PyObject* geo) {
-                Ref part = own(PyObject_CallMethodObjArgs(cls, get_name, geo, endpoint, nullptr));
-                each(part.get(), [&](PyObject* t) { check(PyList_Append(result.get(), t)); });
+                Ref listed = own(PyObject_CallMethodObjArgs(cls, get_name, geo, endpoint, nullptr));
+                each(listed.get(), [&](PyObject* t) { check(PyList_Append(result.get(), t)); });
             });
         }
     }

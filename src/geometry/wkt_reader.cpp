@@ -15,18 +15,18 @@ void skip_blanks(Text t, size_t& i, size_t end) {
     while (i < end && is_space(t[i])) ++i;
 }
 
-// The vertices of a coordinate text: pieces between runs of commas, each piece
+// The vertices of a coordinate text: the stretches between runs of commas, each stretch
 // a vertex whose members are its runs of non-blank characters.
 void read_vertex_list(Text t, Span s, Coords& c) {
-    size_t piece = s.begin;
+    size_t from = s.begin;
     for (;;) {
-        size_t comma = piece;
+        size_t comma = from;
         while (comma < s.end && t[comma] != U',') ++comma;
-        split_blanks(t, {piece, comma}, c.tokens);
+        split_blanks(t, {from, comma}, c.tokens);
         c.close_vertex();
         if (comma == s.end) return;
         while (comma < s.end && t[comma] == U',') ++comma;
-        piece = comma;
+        from = comma;
     }
 }
 
