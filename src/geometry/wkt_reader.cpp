@@ -123,27 +123,35 @@ void skip_dimension_tag(Text t, size_t& j, size_t end) {
 // Members of a collection written in the body: a type name in any letter case,
 // blanks, and a parenthesised group closed at its own depth.
 void find_members(Text t, Span body, std::vector<Span>& members) {
-    // Matching ")" for every "(", found once (on the first name) so the scan stays linear.
-    std::vector<size_t> close;
+    // Every "(" with its matching ")", in text order, found once (on the first
+    // name); the scan only asks about later and later positions.
+    struct Group {
+        size_t open, close;
+    };
+    std::vector<Group> groups;
+    bool paired = false;
+    size_t cursor = 0;
     auto match_close = [&](size_t open_at) {
-        if (close.empty()) {
-            close.assign(body.size(), SIZE_MAX);
-            std::vector<size_t> open;
+        if (!paired) {
+            paired = true;
+            std::vector<size_t> stack;
             for (size_t i = body.begin; i < body.end; ++i) {
                 if (t[i] == U'(') {
-                    open.push_back(i);
-                } else if (t[i] == U')' && !open.empty()) {
-                    close[open.back() - body.begin] = i;
-                    open.pop_back();
+                    stack.push_back(groups.size());
+                    groups.push_back({i, SIZE_MAX});
+                } else if (t[i] == U')' && !stack.empty()) {
+                    groups[stack.back()].close = i;
+                    stack.pop_back();
                 }
             }
         }
-        return close[open_at - body.begin];
+        while (groups[cursor].open < open_at) ++cursor;
+        return groups[cursor].close;
     };
     size_t i = body.begin;
     while (i < body.end) {
-        char32_t c = t[i] | 0x20;  // every name begins with M, P or L
-        size_t n = (c == U'm' || c == U'p' || c == U'l') ? name_at(t, i, body.end) : 0;
+        char32_t first = t[i] | 0x20;  // every name begins with M, P or L
+        size_t n = (first == U'm' || first == U'p' || first == U'l') ? name_at(t, i, body.end) : 0;
         if (n) {
             size_t j = i + n;
             skip_blanks(t, j, body.end);
