@@ -2,6 +2,7 @@
 // blanks, two to a vertex; the count and the family code give the type.
 #pragma once
 #include "geometry/geometry_types.hpp"
+#include "geometry/coords.hpp"
 #include "geometry/text_scan.hpp"
 
 namespace tiven::geometry {

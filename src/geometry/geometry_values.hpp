@@ -8,6 +8,7 @@
 #include "core/method.hpp"
 #include "core/pyref.hpp"
 #include "geometry/geometry_types.hpp"
+#include "geometry/coords.hpp"
 #include "geometry/text_scan.hpp"
 
 namespace tiven::geometry {

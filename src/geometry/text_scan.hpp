@@ -59,18 +59,4 @@ inline bool has_bracket_pair(Text t, char32_t open, char32_t close) {
     return last != Text::npos && last >= first + 2;
 }
 
-// Nested coordinate tokens: the vertices, rings and polygons of one geometry
-// body, each level stored as the end positions of its items.
-struct Coords {
-    int depth = 0;                    // 1 vertex, 2 vertex list, 3 ring list, 4 polygon list
-    std::vector<Span> tokens;         // the members of all vertices, in text order
-    std::vector<uint32_t> vertex_end; // per vertex: one past its last token
-    std::vector<uint32_t> ring_end;   // per ring (depth >= 3): one past its last vertex
-    std::vector<uint32_t> poly_end;   // per polygon (depth 4): one past its last ring
-
-    void close_vertex() { vertex_end.push_back(static_cast<uint32_t>(tokens.size())); }
-    void close_ring() { ring_end.push_back(static_cast<uint32_t>(vertex_end.size())); }
-    void close_poly() { poly_end.push_back(static_cast<uint32_t>(ring_end.size())); }
-};
-
 }  // namespace tiven::geometry

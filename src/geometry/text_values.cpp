@@ -130,12 +130,17 @@ std::u32string coords_json(Text t, const Coords& c) {
     return out;
 }
 
+// Thrown when a token is not a plain JSON value: the json module reads the text.
+struct NotPlain {};
+
 Ref vertex_list(Text t, const Coords& c, size_t v) {
     size_t b = v == 0 ? 0 : c.vertex_end[v - 1];
     size_t e = c.vertex_end[v];
     Ref list = own(PyList_New(static_cast<Py_ssize_t>(e - b)));
     for (size_t i = b; i < e; ++i) {
-        Ref value = token_value(t, c.tokens[i], classify_token(t, c.tokens[i]));
+        TokenKind k = classify_token(t, c.tokens[i]);
+        if (k == TokenKind::Other) throw NotPlain{};
+        Ref value = token_value(t, c.tokens[i], k);
         PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i - b), value.release());
     }
     return list;
@@ -208,25 +213,24 @@ private:
 }  // namespace
 
 Ref coords_value(Text t, const Coords& c) {
-    for (const Span& s : c.tokens) {
-        if (classify_token(t, s) == TokenKind::Other) {
-            std::u32string text = coords_json(t, c);
-            Ref str = str_of(text);
-            return json_loads(str.get());
-        }
-    }
-    switch (c.depth) {
-        case 1: return vertex_list(t, c, 0);
-        case 2: return vertices_list(t, c, 0, c.vertex_end.size());
-        case 3: return rings_list(t, c, 0, c.ring_end.size());
-        default: {
-            Ref list = own(PyList_New(static_cast<Py_ssize_t>(c.poly_end.size())));
-            for (size_t p = 0; p < c.poly_end.size(); ++p) {
-                Ref poly = rings_list(t, c, p == 0 ? 0 : c.poly_end[p - 1], c.poly_end[p]);
-                PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(p), poly.release());
+    try {
+        switch (c.depth) {
+            case 1: return vertex_list(t, c, 0);
+            case 2: return vertices_list(t, c, 0, c.vertex_end.size());
+            case 3: return rings_list(t, c, 0, c.ring_end.size());
+            default: {
+                Ref list = own(PyList_New(static_cast<Py_ssize_t>(c.poly_end.size())));
+                for (size_t p = 0; p < c.poly_end.size(); ++p) {
+                    Ref poly = rings_list(t, c, p == 0 ? 0 : c.poly_end[p - 1], c.poly_end[p]);
+                    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(p), poly.release());
+                }
+                return list;
             }
-            return list;
         }
+    } catch (const NotPlain&) {
+        std::u32string text = coords_json(t, c);
+        Ref str = str_of(text);
+        return json_loads(str.get());
     }
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "geometry/geometry_types.hpp"
+#include "geometry/coords.hpp"
 #include "geometry/text_scan.hpp"
 
 namespace tiven::geometry {
