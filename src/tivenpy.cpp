@@ -5,6 +5,10 @@
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 
+// Exported by the interpreter (internal header): adds a frame to the traceback
+// of the exception being raised, so a failed start-up shows where it failed.
+extern "C" void _PyTraceback_Add(const char* funcname, const char* filename, int lineno);
+
 namespace tiven {
 
 namespace {
@@ -184,6 +188,7 @@ int module_exec(PyObject* module) {
         return 0;
     } catch (...) {
         set_python_error_from_current_exception();
+        _PyTraceback_Add("init src.tivenpy", "src/tivenpy.cpp", __LINE__);
         forget_module(module);
         return -1;
     }

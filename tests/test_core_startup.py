@@ -123,3 +123,24 @@ def test_methods_are_function_objects():
     with warnings.catch_warnings():
         warnings.simplefilter("error")
         assert tivenpy.Geometry().bytesInteger(b"\x01") == 1
+
+
+def test_failed_startup_is_forgotten():
+    code = """
+import sys, traceback
+sys.path.insert(0, sys.argv[1])
+saved = sys.modules.pop('json', None)
+sys.modules['json'] = None
+try:
+    import src.tivenpy
+except ImportError as e:
+    names = [f.name for f in traceback.extract_tb(e.__traceback__)]
+    print('failed', 'init src.tivenpy' in names, 'src.tivenpy' in sys.modules)
+del sys.modules['json']
+import src.tivenpy
+print('then', src.tivenpy.__version__, sorted(src.tivenpy.__all__) == sorted(src.tivenpy.__all__))
+"""
+    root = str(__import__("pathlib").Path(tivenpy.__file__).parent.parent)
+    out = subprocess.run([sys.executable, "-c", code, root], capture_output=True, text=True)
+    assert out.returncode == 0, out.stderr
+    assert out.stdout.split("\n")[:2] == ["failed True False", "then 2025.9.10 True"]

@@ -20,6 +20,8 @@ struct FunctionObject {
     vectorcallfunc vectorcall;
     const Method* method;
     PyObject* defaults;        // list: one default per parameter (None where required)
+    PyObject* names;           // tuple of the interned parameter names
+    Py_ssize_t num_min;        // parameters without a default
     PyObject* name;
     PyObject* qualname;
     PyObject* doc;
@@ -97,27 +99,19 @@ Py_ssize_t find_param(const Method& m, PyObject* const* names, PyObject* key) {
     return -1;
 }
 
-// Interned parameter names of one method, made once per method.
-PyObject* const* param_names(const Method& m) {
-    struct Names {
-        const Method* m;
-        std::vector<PyObject*> names;
-    };
-    static std::vector<Names*> cache;
-    for (Names* n : cache)
-        if (n->m == &m) return n->names.data();
-    auto* entry = new Names{&m, {}};
-    for (const Param& p : m.params) {
-        PyObject* s = PyUnicode_InternFromString(p.name);
-        if (!s) {
-            for (PyObject* o : entry->names) Py_DECREF(o);
-            delete entry;
-            throw PythonErrorSet{};
-        }
-        entry->names.push_back(s);
+// The keyword value for parameter `name`, or null. Two interned texts that are
+// not the same object differ, so equality is tested only for the others.
+PyObject* keyword_value(PyObject* name, PyObject* kwnames, PyObject* const* kwvalues, Py_ssize_t nkw) {
+    for (Py_ssize_t k = 0; k < nkw; ++k)
+        if (PyTuple_GET_ITEM(kwnames, k) == name) return kwvalues[k];
+    for (Py_ssize_t k = 0; k < nkw; ++k) {
+        PyObject* key = PyTuple_GET_ITEM(kwnames, k);
+        if (PyUnicode_CHECK_INTERNED(key)) continue;
+        int eq = PyUnicode_Compare(name, key);
+        if (eq == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+        if (eq == 0) return kwvalues[k];
     }
-    cache.push_back(entry);
-    return entry->names.data();
+    return nullptr;
 }
 
 PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
@@ -128,9 +122,7 @@ PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf
     PyObject* values[kMaxParams] = {};
     Ref converted[kMaxParams];
     try {
-        Py_ssize_t num_min = 0;
-        for (const Param& p : m.params)
-            if (p.value.kind == Default::Kind::Required) ++num_min;
+        const Py_ssize_t num_min = self->num_min;
         const Py_ssize_t num_max = static_cast<Py_ssize_t>(n);
         const bool exact = num_min == num_max;
         Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
@@ -139,7 +131,7 @@ PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf
         for (Py_ssize_t i = 0; i < nargs; ++i) values[i] = args[i];
 
         if (nkw > 0) {
-            PyObject* const* names = param_names(m);
+            PyObject* const* names = &PyTuple_GET_ITEM(self->names, 0);
             PyObject* const* kwvalues = args + nargs;
             for (Py_ssize_t k = 0; k < nkw; ++k) {
                 if (!PyUnicode_Check(PyTuple_GET_ITEM(kwnames, k))) {
@@ -149,18 +141,9 @@ PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf
             }
             Py_ssize_t left = nkw;
             for (Py_ssize_t i = nargs; i < num_max && left > 0; ++i) {
-                for (Py_ssize_t k = 0; k < nkw; ++k) {
-                    PyObject* key = PyTuple_GET_ITEM(kwnames, k);
-                    if (key == names[i]) { values[i] = kwvalues[k]; --left; break; }
-                }
-                if (!values[i]) {
-                    for (Py_ssize_t k = 0; k < nkw; ++k) {
-                        int eq = PyUnicode_Compare(names[i], PyTuple_GET_ITEM(kwnames, k));
-                        if (eq == -1 && PyErr_Occurred()) throw PythonErrorSet{};
-                        if (eq == 0) { values[i] = kwvalues[k]; --left; break; }
-                    }
-                }
-                if (!values[i] && i < num_min) count_error(m, exact, num_min, num_max, i);
+                values[i] = keyword_value(names[i], kwnames, kwvalues, nkw);
+                if (values[i]) --left;
+                else if (i < num_min) count_error(m, exact, num_min, num_max, i);
             }
             for (Py_ssize_t i = nargs; i < num_min; ++i)
                 if (!values[i]) count_error(m, exact, num_min, num_max, i);
@@ -221,6 +204,7 @@ PyObject* descr_get(PyObject* self, PyObject* obj, PyObject*) {
 int traverse(PyObject* o, visitproc visit, void* arg) {
     auto* f = reinterpret_cast<FunctionObject*>(o);
     Py_VISIT(f->defaults);
+    Py_VISIT(f->names);
     Py_VISIT(f->doc);
     Py_VISIT(f->annotations);
     Py_VISIT(f->module);
@@ -232,6 +216,7 @@ int traverse(PyObject* o, visitproc visit, void* arg) {
 int clear(PyObject* o) {
     auto* f = reinterpret_cast<FunctionObject*>(o);
     Py_CLEAR(f->defaults);
+    Py_CLEAR(f->names);
     Py_CLEAR(f->name);
     Py_CLEAR(f->qualname);
     Py_CLEAR(f->doc);
@@ -296,6 +281,11 @@ Ref default_object(const Default& d) {
         case Default::Kind::Float: return py_float(d.f);
         case Default::Kind::Str: return own(PyUnicode_FromString(d.s));
         case Default::Kind::Bool: return py_bool(d.i != 0);
+        case Default::Kind::IntTuple: {
+            Ref t = own(PyTuple_New(static_cast<Py_ssize_t>(d.i)));
+            for (long long k = 0; k < d.i; ++k) PyTuple_SET_ITEM(t.get(), k, py_int(d.ints[k]).release());
+            return t;
+        }
     }
     return py_none();
 }
@@ -308,6 +298,11 @@ std::string default_text(const Default& d) {
         case Default::Kind::Float: return float_repr(d.f);
         case Default::Kind::Str: return std::string("'") + d.s + "'";
         case Default::Kind::Bool: return d.i ? "True" : "False";
+        case Default::Kind::IntTuple: {
+            std::string t = "(";
+            for (long long k = 0; k < d.i; ++k) t += (k ? ", " : "") + std::to_string(d.ints[k]);
+            return t + (d.i == 1 ? ",)" : ")");
+        }
     }
     return "";
 }
@@ -345,6 +340,14 @@ Ref make_function(const Method& m, const std::string& qualname) {
     Ref defaults = own(PyList_New(static_cast<Py_ssize_t>(m.params.size())));
     for (size_t i = 0; i < m.params.size(); ++i)
         PyList_SET_ITEM(defaults.get(), static_cast<Py_ssize_t>(i), default_object(m.params[i].value).release());
+    Ref names = own(PyTuple_New(static_cast<Py_ssize_t>(m.params.size())));
+    Py_ssize_t num_min = 0;
+    for (size_t i = 0; i < m.params.size(); ++i) {
+        PyObject* name = PyUnicode_InternFromString(m.params[i].name);
+        if (!name) throw PythonErrorSet{};
+        PyTuple_SET_ITEM(names.get(), static_cast<Py_ssize_t>(i), name);
+        if (m.params[i].value.kind == Default::Kind::Required) ++num_min;
+    }
     Ref annotations = own(PyDict_New());
     for (const Param& p : m.params)
         if (p.annotation) check(PyDict_SetItemString(annotations.get(), p.name, py_str(p.annotation).get()));
@@ -361,6 +364,8 @@ Ref make_function(const Method& m, const std::string& qualname) {
     f->vectorcall = call_function;
     f->method = &m;
     f->defaults = defaults.release();
+    f->names = names.release();
+    f->num_min = num_min;
     f->name = nullptr;
     f->qualname = nullptr;
     f->doc = nullptr;

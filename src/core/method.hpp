@@ -28,10 +28,11 @@ enum class Check {
 
 // A default value, made once when the class is created.
 struct Default {
-    enum class Kind { Required, None, Int, Float, Str, Bool } kind = Kind::Required;
+    enum class Kind { Required, None, Int, Float, Str, Bool, IntTuple } kind = Kind::Required;
     long long i = 0;
     double f = 0.0;
     const char* s = nullptr;
+    const long long* ints = nullptr;  // IntTuple: `i` items
 
     static constexpr Default required() { return {}; }
     static constexpr Default none() { return {Kind::None, 0, 0.0, nullptr}; }
@@ -39,6 +40,10 @@ struct Default {
     static constexpr Default real(double v) { return {Kind::Float, 0, v, nullptr}; }
     static constexpr Default text(const char* v) { return {Kind::Str, 0, 0.0, v}; }
     static constexpr Default boolean(bool v) { return {Kind::Bool, v ? 1 : 0, 0.0, nullptr}; }
+    // A tuple of ints, such as (0, 0, 0, 100); `v` must outlive the module.
+    static constexpr Default int_tuple(const long long* v, long long n) {
+        return {Kind::IntTuple, n, 0.0, nullptr, v};
+    }
 };
 
 struct Param {

@@ -1,8 +1,10 @@
 // Bounds-checked reading of a binary file: every read is tested against the
-// file's size, and the file is closed when the reader goes away.
+// file's size, and the file is closed when the reader goes away. Reads go
+// through a few cached blocks, so the scattered small reads of the MapGIS
+// readers (records, vertices, attributes in different sections) cost no
+// system call each.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,15 +20,12 @@ public:
     ~BinaryFile() { close(); }
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
-    BinaryFile(BinaryFile&& o) noexcept : f_(o.f_), size_(o.size_), pos_(o.pos_) { o.f_ = nullptr; }
+    BinaryFile(BinaryFile&& o) noexcept;
 
     // Throws OSError/FileNotFoundError with the system's message on failure.
     void open(const std::string& path);
-    void close() noexcept {
-        if (f_) std::fclose(f_);
-        f_ = nullptr;
-    }
-    bool is_open() const noexcept { return f_ != nullptr; }
+    void close() noexcept;
+    bool is_open() const noexcept { return fd_ >= 0; }
 
     int64_t size() const noexcept { return size_; }
     int64_t tell() const noexcept { return pos_; }
@@ -41,9 +40,21 @@ public:
     size_t read_into(void* out, size_t n);
 
 private:
-    std::FILE* f_ = nullptr;
+    static constexpr int64_t kBlock = 1 << 16;
+    static constexpr int kBlocks = 8;  // polygon files read six sections in step
+    struct Block {
+        int64_t start = -1;  // file offset of the block; -1: empty
+        int64_t length = 0;
+        uint64_t used = 0;   // last use, for eviction
+        std::vector<uint8_t> data;
+    };
+    const Block* block_at(int64_t block_start);
+
+    int fd_ = -1;
     int64_t size_ = 0;
     int64_t pos_ = 0;
+    uint64_t clock_ = 0;
+    Block blocks_[kBlocks];
 };
 
 // Little-endian fixed-width decoding from a byte buffer (memcpy, no overlays).

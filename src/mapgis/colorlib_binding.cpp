@@ -1,15 +1,137 @@
+// MapGisColorLib: the colour library as a Python class.
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "mapgis/colour_library.hpp"
+#include "mapgis/py_helpers.hpp"
+#include "mapgis/record_layout.hpp"
 
 namespace tiven {
 
 namespace {
-const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, "", init_calling_base};
+
+using mapgis::ColourLibrary;
+
+Ref colorlib_init(const Call& c) {
+    PyObject* self = c[0];
+    call_base_init(c, self);
+    Ref name;
+    bool loaded = false;
+    ColourLibrary lib = mapgis::colour_library_for(c[1], &name, &loaded);
+    mapgis::set_attr(self, "PcolorLibFile", py_none());
+    mapgis::set_attr(self, "count", py_int(0));
+    mapgis::set_attr(self, "_MapGisColorLib__ColorBuffer", py_none());
+    if (loaded) {
+        const auto& buf = lib.buffer();
+        mapgis::set_attr(self, "_MapGisColorLib__ColorBuffer",
+                         own(PyBytes_FromStringAndSize(reinterpret_cast<const char*>(buf.data()),
+                                                       static_cast<Py_ssize_t>(buf.size()))));
+        mapgis::set_attr(self, "count", py_int(lib.count()));
+        mapgis::set_attr(self, "PcolorLibFile", std::move(name));
+    }
+    return py_none();
+}
+
+// The 32 bytes of colour `index`, or false when the number is outside 1..count.
+class ColourRecord {
+public:
+    bool find(PyObject* self, PyObject* index) {
+        Ref count = mapgis::get_attr(self, "count");
+        Ref one = py_int(1);
+        if (!check(PyObject_RichCompareBool(one.get(), index, Py_LE))) return false;
+        if (!check(PyObject_RichCompareBool(index, count.get(), Py_LE))) return false;
+        long long i = PyLong_AsLongLong(index);
+        if (i == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+        buffer_ = mapgis::get_attr(self, "_MapGisColorLib__ColorBuffer");
+        if (buffer_.get() == Py_None) {
+            PyErr_SetString(PyExc_TypeError, "'NoneType' object is not subscriptable");
+            throw PythonErrorSet{};
+        }
+        if (PyObject_GetBuffer(buffer_.get(), &view_, PyBUF_SIMPLE) < 0) throw PythonErrorSet{};
+        has_view_ = true;
+        // A count larger than the buffer holds gives a short record.
+        if (i > view_.len / mapgis::kColourRecordSize) mapgis::fail_struct_size(mapgis::kColourRecordSize);
+        record_ = static_cast<const uint8_t*>(view_.buf) + (i - 1) * mapgis::kColourRecordSize;
+        return true;
+    }
+    const uint8_t* record() const { return record_; }
+    ~ColourRecord() {
+        if (has_view_) PyBuffer_Release(&view_);
+    }
+
+private:
+    Ref buffer_;
+    Py_buffer view_{};
+    bool has_view_ = false;
+    const uint8_t* record_ = nullptr;
+};
+
+Ref colorlib_cmyk(const Call& c) {
+    ColourRecord r;
+    if (!r.find(c[0], c[1])) return Ref::borrow(c[2]);
+    auto v = mapgis::colour_cmyk(r.record());
+    return own(Py_BuildValue("(iiii)", v[0], v[1], v[2], v[3]));
+}
+
+Ref colorlib_rgb(const Call& c) {
+    ColourRecord r;
+    if (!r.find(c[0], c[1])) return Ref::borrow(c[2]);
+    auto v = mapgis::colour_rgb(r.record());
+    return own(Py_BuildValue("(iii)", v[0], v[1], v[2]));
+}
+
+Ref colorlib_hex(const Call& c) {
+    ColourRecord r;
+    if (!r.find(c[0], c[1])) return Ref::borrow(c[2]);
+    char out[7];
+    mapgis::colour_hex(r.record(), out);
+    return own(PyUnicode_FromStringAndSize(out, 7));
+}
+
+const long long kDefaultCmyk[] = {0, 0, 0, 100};
+const long long kDefaultRgb[] = {0, 0, 0};
+
+const Method kInit{
+    "__init__", MethodKind::Instance,
+    {{"self"}, {"mapGisColorLib", "str", Check::Str, false, Default::none()}},
+    nullptr, ResultCheck::None,
+    "打开 MapGis 色库。\n\n"
+    "mapGisColorLib: 色库文件 Pcolor.lib 的路径；为空时依次在模块所在目录与根目录下的\n"
+    "MapGIS/Slib/Pcolor.lib 查找。找不到或读不出时 count 为 0，所有颜色取默认值。",
+    colorlib_init};
+
+const Method kCmyk{
+    "CMYK", MethodKind::Instance,
+    {{"self"}, {"index", "int", Check::Int, false, Default::integer(1)},
+     {"defaultColor", "tuple", Check::Tuple, false, Default::int_tuple(kDefaultCmyk, 4)}},
+    "Union[tuple, None]", ResultCheck::None,
+    "颜色号 → (C, M, Y, K) 百分比；颜色号不在 1..count 内时原样返回 defaultColor。",
+    colorlib_cmyk};
+
+const Method kRgb{
+    "RGB", MethodKind::Instance,
+    {{"self"}, {"index", "int", Check::Int, false, Default::integer(1)},
+     {"defaultColor", "tuple", Check::Tuple, false, Default::int_tuple(kDefaultRgb, 3)}},
+    "Union[tuple, None]", ResultCheck::None,
+    "颜色号 → (R, G, B) 0..255；颜色号不在 1..count 内时原样返回 defaultColor。",
+    colorlib_rgb};
+
+const Method kHex{
+    "HEX", MethodKind::Instance,
+    {{"self"}, {"index", "int", Check::Int, false, Default::integer(1)},
+     {"defaultColor", "str", Check::Str, false, Default::text("#000000")}},
+    "Union[str, None]", ResultCheck::Str,
+    "颜色号 → HTML 颜色 \"#RRGGBB\"；颜色号不在 1..count 内时原样返回 defaultColor。",
+    colorlib_hex};
+
 }  // namespace
 
 void add_mapgis_colorlib_class(ModuleState& st) {
-    ClassBuilder b("MapGisColorLib", st.TivenBase.get(), "MapGis色库（青品黄黑-红绿蓝）读取类\n");
-    b.method(kInit);
+    ClassBuilder b("MapGisColorLib", st.TivenBase.get(),
+                   "MapGis色库（青品黄黑-红绿蓝）读取类\n\n"
+                   "    用法：lib = MapGisColorLib(); lib.HEX(5, \"#FFFFFF\")\n");
+    b.attr("__PcolorLibHead", py_str(mapgis::kColourHeadLayout));
+    b.attr("__PcolorLibBody", py_str(mapgis::kColourRecordLayout));
+    b.method(kInit).method(kCmyk).method(kRgb).method(kHex);
     st.MapGisColorLib = b.finish();
 }
 

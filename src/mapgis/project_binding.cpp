@@ -1,14 +1,127 @@
+// MapGisProject: the reader of MapGIS project files as a Python class.
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "mapgis/project_reader.hpp"
+#include "mapgis/py_helpers.hpp"
 
 namespace tiven {
 
 namespace {
-const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, "", init_calling_base};
+
+using namespace mapgis;
+
+class DictBuilder {
+public:
+    DictBuilder() : d_(own(PyDict_New())) {}
+    DictBuilder& set(const char* key, Ref value) {
+        check(PyDict_SetItemString(d_.get(), key, value.get()));
+        return *this;
+    }
+    Ref take() { return std::move(d_); }
+
+private:
+    Ref d_;
+};
+
+Ref entry_type(PyObject* code) {
+    static const char* const names[] = {"LineString", "Point", "Polygon"};
+    for (int k = 0; k < 3; ++k) {
+        Ref n = py_int(k);
+        if (check(PyObject_RichCompareBool(code, n.get(), Py_EQ))) return py_str(names[k]);
+    }
+    return py_str("Unknown");
+}
+
+Ref project_init(const Call& c) {
+    PyObject* self = c[0];
+    PyObject* file = c[1];
+    PyObject* encoding = c[2];
+    call_base_init(c, self);
+    set_attr(self, "Description", py_none());
+    set_attr(self, "Files", py_none());
+    Ref isfile = os_path("isfile", file);
+    if (!check(PyObject_IsTrue(isfile.get()))) return py_none();
+
+    BinaryFile f;
+    open_binary(f, file);
+    std::vector<uint8_t> head_bytes = read_record(f, project_head_layout());
+    ProjectHead head = decode_project_head(head_bytes.data());
+    Ref ident = decode_text(self, head.identification, encoding);
+    Ref magic = py_str(kProjectMagic);
+    if (!check(PyObject_RichCompareBool(ident.get(), magic.get(), Py_EQ)) || head.type_code != kProjectTypeCode) {
+        PyErr_SetObject(PyExc_Exception, own(PyUnicode_FromFormat("[%U] format invalid.", file)).get());
+        throw PythonErrorSet{};
+    }
+    DictBuilder d;
+    d.set("identification", std::move(ident))
+        .set("typeCode", py_int(head.type_code))
+        .set("files", py_int(head.files))
+        .set("title", decode_text(self, head.title, encoding))
+        .set("environment", decode_text(self, head.environment, encoding))
+        .set("layoutWidth", py_float(head.layout_width))
+        .set("layoutHeight", py_float(head.layout_height))
+        .set("layoutRotate", py_float(head.layout_rotate))
+        .set("layoutXoffset", py_float(head.layout_x_offset))
+        .set("layoutYoffset", py_float(head.layout_y_offset))
+        .set("layoutXscale", py_float(head.layout_x_scale))
+        .set("layoutYscale", py_float(head.layout_y_scale))
+        .set("xMin", py_float(head.x_min))
+        .set("yMin", py_float(head.y_min))
+        .set("xMax", py_float(head.x_max))
+        .set("yMax", py_float(head.y_max))
+        .set("sourceFile", Ref::borrow(file));
+    set_attr(self, "Description", d.take());
+    Ref files = own(PyList_New(0));
+    set_attr(self, "Files", files.copy());
+    // Records follow the head back to back; a short one is the struct error.
+    for (int k = 0; k < head.files; ++k) {
+        std::vector<uint8_t> rec = read_record(f, project_body_layout());
+        ProjectEntry e = decode_project_entry(rec.data());
+        Ref type = decode_integer(self, e.type);
+        DictBuilder entry;
+        entry.set("type", entry_type(type.get()))
+            .set("statusCode", decode_integer(self, e.status_code))
+            .set("file", decode_text(self, e.file, encoding))
+            .set("description", decode_text(self, e.description, encoding))
+            .set("xmin", py_float(e.x_min))
+            .set("ymin", py_float(e.y_min))
+            .set("xmax", py_float(e.x_max))
+            .set("ymax", py_float(e.y_max))
+            .set("userType", decode_integer(self, e.user_type))
+            .set("groupCode", decode_integer(self, e.group_code))
+            .set("netWorkData", decode_text(self, e.net_work_data, encoding))
+            .set("scaleMin", py_float(e.scale_min))
+            .set("scaleMax", py_float(e.scale_max))
+            .set("labelFlag", decode_integer(self, e.label_flag))
+            .set("labelFields", decode_text(self, e.label_fields, encoding))
+            .set("labelHeight", py_float(e.label_height))
+            .set("labelColor", py_int(e.label_color))
+            .set("labelFont", decode_integer(self, e.label_font))
+            .set("legendType", decode_integer(self, e.legend_type));
+        check(PyList_Append(files.get(), entry.take().get()));
+    }
+    return py_none();
+}
+
+const Method kInit{
+    "__init__", MethodKind::Instance,
+    {{"self"}, {"file", "str", Check::Str}, {"encoding", "str", Check::Str, false, Default::text("GB2312")}},
+    nullptr, ResultCheck::None,
+    "读取 MapGis 工程文件（MPJ）。\n\n"
+    "file: 工程文件路径；encoding: 文本字段的编码（默认 GB2312）。\n"
+    "结果在 Description（工程描述）与 Files（成员文件列表）中；路径不是文件时二者均为 None。",
+    project_init};
+
 }  // namespace
 
 void add_mapgis_project_class(ModuleState& st) {
-    ClassBuilder b("MapGisProject", st.TivenBase.get(), "MapGis工程文件（MPJ）读取类。\n");
+    ClassBuilder b("MapGisProject", st.TivenBase.get(),
+                   "MapGis工程文件（MPJ）读取类。\n\n"
+                   "    用法：\n"
+                   "        project = MapGisProject('demo.MPJ')\n"
+                   "        project.Description, project.Files\n");
+    b.attr("__ProjectHead", py_str(kProjectHead));
+    b.attr("__ProjectBody", py_str(kProjectBody));
     b.method(kInit);
     st.MapGisProject = b.finish();
 }

@@ -1,15 +1,542 @@
+// MapGrid: national map sheets. Python values in and out; the sheet
+// arithmetic lives in the pure cores beside this file. Codes are matched by
+// the interpreter's `re`, so case folding and Unicode classes are its own.
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "mapgrid/sheet_code_parser.hpp"
+#include "mapgrid/sheet_grid_lines.hpp"
+#include "mapgrid/sheet_of_position.hpp"
+#include "mapgrid/sheet_tables.hpp"
 
 namespace tiven {
 
 namespace {
-const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, "", init_calling_base};
+
+using namespace mapgrid;
+
+// Objects made once and kept for the life of the process (the module serves
+// one interpreter per process): interned names and the compiled patterns.
+struct Interned {
+    PyObject* search;
+    PyObject* groups;
+    PyObject* upper;
+    PyObject* lower;
+    PyObject* strip;
+    PyObject* values;
+    PyObject* map;
+    PyObject* parse;
+    PyObject* corner;  // _MapGrid__corner1000000
+    PyObject* tables[4];
+    PyObject* k_new;
+    PyObject* k_old;
+    PyObject* k_boundary;
+    PyObject* k_north;
+    PyObject* k_south;
+    PyObject* k_west;
+    PyObject* k_east;
+    PyObject* k_scale;
+    PyObject* k_longitude;
+    PyObject* k_latitude;
+    PyObject* k_remarks;
+    PyObject* k_type;
+    PyObject* k_coordinates;
+    PyObject* k_count;
+    PyObject* k_step;
+    PyObject* v_longitude;
+    PyObject* v_latitude;
+    PyObject* v_linestring;
+    PyObject* empty;
+    PyObject* patterns[static_cast<size_t>(CodePattern::Count_)];
+};
+Interned* g_names = nullptr;
+
+PyObject* intern(const char* s) {
+    PyObject* o = PyUnicode_InternFromString(s);
+    if (!o) throw PythonErrorSet{};
+    return o;
+}
+
+void make_names() {
+    auto* n = new Interned{};
+    n->search = intern("search");
+    n->groups = intern("groups");
+    n->upper = intern("upper");
+    n->lower = intern("lower");
+    n->strip = intern("strip");
+    n->values = intern("values");
+    n->map = intern("map");
+    n->parse = intern("parse");
+    n->corner = intern("_MapGrid__corner1000000");
+    n->tables[0] = intern("_MapGrid__mapcode");
+    n->tables[1] = intern("_MapGrid__mapword");
+    n->tables[2] = intern("_MapGrid__mapword5000");
+    n->tables[3] = intern("_MapGrid__scalecode");
+    n->k_new = intern("new");
+    n->k_old = intern("old");
+    n->k_boundary = intern("boundary");
+    n->k_north = intern("north");
+    n->k_south = intern("south");
+    n->k_west = intern("west");
+    n->k_east = intern("east");
+    n->k_scale = intern("scale");
+    n->k_longitude = intern("longitude");
+    n->k_latitude = intern("latitude");
+    n->k_remarks = intern("remarks");
+    n->k_type = intern("type");
+    n->k_coordinates = intern("coordinates");
+    n->k_count = intern("count");
+    n->k_step = intern("step");
+    n->v_longitude = n->k_longitude;
+    n->v_latitude = n->k_latitude;
+    n->v_linestring = intern("LineString");
+    n->empty = intern("");
+    g_names = n;
+}
+
+const Interned& names() { return *g_names; }
+
+// ---- text ------------------------------------------------------------------
+
+// UTF-8 of a str; lone surrogates pass through so every str round-trips.
+std::string utf8_of(PyObject* s) {
+    Py_ssize_t len = 0;
+    if (const char* p = PyUnicode_AsUTF8AndSize(s, &len)) return std::string(p, static_cast<size_t>(len));
+    PyErr_Clear();
+    Ref b = own(PyUnicode_AsEncodedString(s, "utf-8", "surrogatepass"));
+    return std::string(PyBytes_AS_STRING(b.get()), static_cast<size_t>(PyBytes_GET_SIZE(b.get())));
+}
+
+Ref str_of(const std::string& s) {
+    return own(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "surrogatepass"));
+}
+
+// The interpreter's `re` and str methods for the code reader.
+class PythonCodeText final : public CodeText {
+public:
+    bool search(CodePattern p, const std::string& text, std::vector<std::string>& groups) override {
+        Ref s = str_of(text);
+        Ref match = own(PyObject_CallMethodOneArg(pattern(p), names().search, s.get()));
+        if (match.get() == Py_None) return false;
+        Ref g = own(PyObject_CallMethodNoArgs(match.get(), names().groups));
+        groups.clear();
+        for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(g.get()); ++i) {
+            PyObject* item = PyTuple_GET_ITEM(g.get(), i);
+            groups.push_back(item == Py_None ? std::string() : utf8_of(item));
+        }
+        return true;
+    }
+    std::string upper(const std::string& s) override { return method(s, names().upper); }
+    std::string lower(const std::string& s) override { return method(s, names().lower); }
+    std::string strip(const std::string& s) override { return method(s, names().strip); }
+    long long to_int(const std::string& digits) override {
+        Ref s = str_of(digits);
+        Ref v = own(PyLong_FromUnicodeObject(s.get(), 10));
+        long long out = PyLong_AsLongLong(v.get());
+        if (out == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+        return out;
+    }
+
+private:
+    static std::string method(const std::string& s, PyObject* name) {
+        Ref o = str_of(s);
+        Ref r = own(PyObject_CallMethodNoArgs(o.get(), name));
+        return utf8_of(r.get());
+    }
+
+    // re.compile(pattern, IGNORECASE | MULTILINE), once per pattern.
+    static PyObject* pattern(CodePattern p) {
+        PyObject*& slot = g_names->patterns[static_cast<size_t>(p)];
+        if (!slot) {
+            PyObject* re = state().re.get();
+            Ref ic = own(PyObject_GetAttrString(re, "IGNORECASE"));
+            Ref ml = own(PyObject_GetAttrString(re, "MULTILINE"));
+            Ref flags = own(PyNumber_Or(ic.get(), ml.get()));
+            Ref text = str_of(pattern_text(p));
+            Ref compile = own(PyObject_GetAttrString(re, "compile"));
+            slot = own(PyObject_CallFunctionObjArgs(compile.get(), text.get(), flags.get(), nullptr)).release();
+        }
+        return slot;
+    }
+};
+
+// The four letter tables as the class (or a subclass) holds them now.
+struct ClassTables {
+    std::string text[4];
+    LetterTables tables;
+
+    explicit ClassTables(PyObject* cls) {
+        for (int i = 0; i < 4; ++i) {
+            Ref v = own(PyObject_GetAttr(cls, names().tables[i]));
+            if (!PyUnicode_Check(v.get())) {
+                PyErr_Format(PyExc_TypeError, "%U should be a str, not %.200s", names().tables[i],
+                             Py_TYPE(v.get())->tp_name);
+                throw PythonErrorSet{};
+            }
+            text[i] = utf8_of(v.get());
+        }
+        tables.mapcode = text[0];
+        tables.mapword = text[1];
+        tables.mapword5000 = text[2];
+        tables.scalecode = text[3];
+    }
+};
+
+// ---- values ----------------------------------------------------------------
+
+Ref new_dict() { return own(PyDict_New()); }
+void put(PyObject* d, PyObject* key, Ref value) { check(PyDict_SetItem(d, key, value.get())); }
+
+Ref boundary_dict(const SheetBoundary& b) {
+    Ref d = new_dict();
+    put(d.get(), names().k_north, py_float(b.north));
+    put(d.get(), names().k_south, py_float(b.south));
+    put(d.get(), names().k_west, py_float(b.west));
+    put(d.get(), names().k_east, py_float(b.east));
+    return d;
+}
+
+// North, south, west, east of a whole 1:1,000,000 sheet, in the corner's own
+// number type (ints from the class's own lookup).
+Ref whole_sheet_boundary(PyObject* lon, PyObject* lat) {
+    Ref four = py_int(4), six = py_int(6);
+    Ref d = new_dict();
+    put(d.get(), names().k_north, own(PyNumber_Add(lat, four.get())));
+    put(d.get(), names().k_south, Ref::borrow(lat));
+    put(d.get(), names().k_west, Ref::borrow(lon));
+    put(d.get(), names().k_east, own(PyNumber_Add(lon, six.get())));
+    return d;
+}
+
+// A corner value in float arithmetic, as `float - value` would take it.
+double corner_double(PyObject* v) {
+    if (PyFloat_Check(v)) return PyFloat_AS_DOUBLE(v);
+    if (PyLong_Check(v)) {
+        double d = PyLong_AsDouble(v);
+        if (d == -1.0 && PyErr_Occurred()) throw PythonErrorSet{};
+        return d;
+    }
+    PyErr_Format(PyExc_TypeError, "unsupported operand type(s) for -: 'float' and '%.200s'", Py_TYPE(v)->tp_name);
+    throw PythonErrorSet{};
+}
+
+// `lon1000000, lat1000000 = cls.__corner1000000(code).values()`
+struct CornerValues {
+    Ref lon, lat;
+};
+CornerValues corner_through(PyObject* cls, const std::string& code) {
+    Ref fn = own(PyObject_GetAttr(cls, names().corner));
+    Ref arg = str_of(code);
+    Ref corner = own(PyObject_CallOneArg(fn.get(), arg.get()));
+    Ref values = own(PyObject_CallMethodNoArgs(corner.get(), names().values));
+    Ref it = own(PyObject_GetIter(values.get()));
+    CornerValues out;
+    out.lon = Ref::steal(PyIter_Next(it.get()));
+    if (out.lon) out.lat = Ref::steal(PyIter_Next(it.get()));
+    if (!out.lat) {
+        if (PyErr_Occurred()) throw PythonErrorSet{};
+        PyErr_Format(PyExc_ValueError, "not enough values to unpack (expected 2, got %d)", out.lon ? 1 : 0);
+        throw PythonErrorSet{};
+    }
+    Ref extra = Ref::steal(PyIter_Next(it.get()));
+    if (extra) {
+        PyErr_SetString(PyExc_ValueError, "too many values to unpack (expected 2)");
+        throw PythonErrorSet{};
+    }
+    if (PyErr_Occurred()) throw PythonErrorSet{};
+    return out;
+}
+
+// ---- methods ---------------------------------------------------------------
+
+Ref init_impl(const Call& call) {
+    call_base_init(call, call[0]);
+    return py_none();
+}
+
+Ref corner_impl(const Call& call) {
+    ClassTables t(call[0]);
+    PythonCodeText text;
+    const SheetCorner c = corner_of_code(text, t.tables, utf8_of(call[1]));
+    Ref d = new_dict();
+    put(d.get(), names().k_longitude, py_int(c.longitude));
+    put(d.get(), names().k_latitude, py_int(c.latitude));
+    return d;
+}
+
+Ref map_impl(const Call& call) {
+    PyObject* cls = call[0];
+    const double longitude = call.real(1);
+    const double latitude = call.real(2);
+    PyObject* scale_obj = call[3];
+
+    ClassTables t(cls);
+    const PositionFrame frame = position_frame(t.tables, longitude, latitude);
+    CornerValues corner = corner_through(cls, frame.new1000000);
+
+    int overflow = 0;
+    const long long scale_value = PyLong_AsLongLongAndOverflow(scale_obj, &overflow);
+    if (scale_value == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+    const SheetScale* scale = overflow ? nullptr : find_scale(scale_value);
+    if (!scale) scale = &require_scale(scale_value, utf8_of(own(PyObject_Str(scale_obj)).get()), true);
+
+    Ref result = new_dict();
+    if (scale->scale == 1000000) {
+        put(result.get(), names().k_new, str_of(frame.new1000000));
+        put(result.get(), names().k_old, str_of(frame.old1000000));
+        put(result.get(), names().k_boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
+        return result;
+    }
+
+    const double lon0 = corner_double(corner.lon.get());
+    const double lat0 = corner_double(corner.lat.get());
+    const SheetOfPosition sheet = sheet_of_position(t.tables, frame, longitude, latitude, lon0, lat0, *scale);
+    put(result.get(), names().k_new, str_of(sheet.new_code));
+    if (sheet.nested_scale == 0) {
+        put(result.get(), names().k_old, str_of(sheet.old_code));
+    } else {
+        // The coarser old code of the same position, through the class.
+        RecursionGuard guard(" in MapGrid.map");
+        Ref fn = own(PyObject_GetAttr(cls, names().map));
+        Ref lon = py_float(longitude), lat = py_float(latitude), s = py_int(sheet.nested_scale);
+        PyObject* args[] = {lon.get(), lat.get(), s.get()};
+        Ref coarser = own(PyObject_Vectorcall(fn.get(), args, 3, nullptr));
+        Ref prefix = own(PyObject_GetItem(coarser.get(), names().k_old));
+        Ref prefix_text = own(PyObject_Format(prefix.get(), names().empty));
+        Ref tail = str_of(sheet.old_tail);
+        put(result.get(), names().k_old, own(PyUnicode_Concat(prefix_text.get(), tail.get())));
+    }
+    put(result.get(), names().k_boundary, boundary_dict(sheet.boundary));
+    return result;
+}
+
+Ref parse_code(const Call& call);
+
+Ref parse_impl(const Call& call) {
+    try {
+        return parse_code(call);
+    } catch (const CodeQuoteError& e) {
+        Ref message = str_of(e.text);
+        PyErr_SetObject(PyExc_Exception, message.get());
+        throw PythonErrorSet{};
+    }
+}
+
+Ref parse_code(const Call& call) {
+    PyObject* cls = call[0];
+    ClassTables t(cls);
+    PythonCodeText text;
+    const std::string code = utf8_of(call[1]);
+
+    const CodePrefix prefix = read_code_prefix(text, code);
+    CornerValues corner = corner_through(cls, prefix.joined());
+
+    Ref result = new_dict();
+    if (text.strip(prefix.rest).empty()) {
+        put(result.get(), names().k_scale, py_int(1000000));
+        put(result.get(), names().k_boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
+        return result;
+    }
+    const double lon0 = corner_double(corner.lon.get());
+    const double lat0 = corner_double(corner.lat.get());
+    const CodeAnswer answer = read_code_rest(text, t.tables, code, prefix, lon0, lat0);
+    if (answer.kind == CodeAnswer::Kind::Reparse) {
+        RecursionGuard guard(" in MapGrid.parse");
+        Ref fn = own(PyObject_GetAttr(cls, names().parse));
+        Ref arg = str_of(answer.new_code);
+        Ref r = own(PyObject_CallOneArg(fn.get(), arg.get()));
+        enforce_result(ResultCheck::Dict, r.get());
+        return r;
+    }
+    put(result.get(), names().k_scale, py_int(answer.scale));
+    put(result.get(), names().k_boundary, boundary_dict(answer.boundary));
+    return result;
+}
+
+// ---- grid ------------------------------------------------------------------
+
+Ref pair(double a, double b) {
+    Ref l = own(PyList_New(2));
+    PyList_SET_ITEM(l.get(), 0, py_float(a).release());
+    PyList_SET_ITEM(l.get(), 1, py_float(b).release());
+    return l;
+}
+
+class GridBody final : public GeneratorBody {
+public:
+    GridBody(double north, double south, double west, double east, GridStep step, Ref summary)
+        : north_(north), south_(south), west_(west), east_(east), step_(step), summary_(std::move(summary)) {}
+
+    Ref next() override {
+        if (done_) return {};
+        if (!lines_) {
+            lines_.emplace(north_, south_, west_, east_, step_);
+            scale_ = py_int(step_.scale);
+            if (check(PyObject_IsTrue(summary_.get()))) {
+                done_ = true;
+                Ref d = new_dict();
+                Ref count = own(PyList_New(2));
+                PyList_SET_ITEM(count.get(), 0, py_int(lines_->meridian_count()).release());
+                PyList_SET_ITEM(count.get(), 1, py_int(lines_->parallel_count()).release());
+                put(d.get(), names().k_count, std::move(count));
+                put(d.get(), names().k_step, pair(step_.delta_lng, step_.delta_lat));
+                put(d.get(), names().k_scale, scale_.copy());
+                return d;
+            }
+        }
+        GridLine line;
+        if (!lines_->next(line)) {
+            done_ = true;
+            return {};
+        }
+        Ref coords = own(PyList_New(2));
+        PyList_SET_ITEM(coords.get(), 0, pair(line.x0, line.y0).release());
+        PyList_SET_ITEM(coords.get(), 1, pair(line.x1, line.y1).release());
+        Ref d = new_dict();
+        put(d.get(), names().k_remarks, Ref::borrow(line.meridian ? names().v_longitude : names().v_latitude));
+        put(d.get(), names().k_type, Ref::borrow(names().v_linestring));
+        put(d.get(), names().k_coordinates, std::move(coords));
+        put(d.get(), names().k_scale, scale_.copy());
+        return d;
+    }
+
+    void close() noexcept override { done_ = true; }
+
+private:
+    double north_, south_, west_, east_;
+    GridStep step_;
+    Ref summary_;
+    Ref scale_;
+    std::optional<GridLines> lines_;
+    bool done_ = false;
+};
+
+Ref grid_impl(const Call& call) {
+    int overflow = 0;
+    const long long zoom = PyLong_AsLongLongAndOverflow(call[4], &overflow);
+    if (zoom == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+    const GridStep step = grid_step(overflow < 0 ? -1 : zoom, overflow > 0);
+    auto body = std::make_unique<GridBody>(call.real(0), call.real(1), call.real(2), call.real(3), step,
+                                           Ref::borrow(call[5]));
+    return make_generator(std::move(body), "grid", "MapGrid.grid");
+}
+
+// ---- declarations ----------------------------------------------------------
+
+const char kInitDoc[] = "构造图幅分幅网格与编号对象（仅运行基类构造函数）。";
+
+const char kCornerDoc[] =
+    "由1:100万图幅编号求图幅西南角经纬度（整数度）。\n\n"
+    ":param code: 图幅编号，如 J47、SJ-47，忽略大小写\n"
+    ":return: {'longitude': 西边经度, 'latitude': 南边纬度}\n"
+    ":raise Exception: 编号无法识别时";
+
+const char kMapDoc[] =
+    "由经纬度与比例尺求所在图幅的新旧编号与图廓范围。\n\n"
+    ":param longitude: 经度，-180～+180\n"
+    ":param latitude: 纬度，-90～+90\n"
+    ":param scale: 比例尺分母：1000000, 500000, 250000, 200000, 100000, 50000, 25000, 10000, 5000, 2000, 1000, 500\n"
+    ":return: {'new': 新编号, 'old': 旧编号, 'boundary': {'north', 'south', 'west', 'east'}}\n\n"
+    "示例：\n"
+    "    map(101, 37, 1000000) -> J47 / J-47\n"
+    "    map(101, 37, 500000) -> J47B002002 / J-47-D\n"
+    "    map(101, 37, 250000) -> J47C003004 / J-47-[12]\n"
+    "    map(101, 37, 200000) -> J-47-(30) / J-47-(30)\n"
+    "    map(101, 37, 100000) -> J47D009011 / J-47-107\n"
+    "    map(101, 37, 50000) -> J47E018021 / J-47-107-C\n"
+    "    map(101, 37, 25000) -> J47F036041 / J-47-107-C-3\n"
+    "    map(101, 37, 10000) -> J47G072081 / J-47-107-(57)\n"
+    "    map(101, 37, 5000) -> J47H144161 / J-47-107-(57)-c\n"
+    "    map(101, 37, 2000) -> J47I432481 / J-47-107-(57)-c-7\n"
+    "    map(101, 37, 1000) -> J47J08640961 / J-47-107-(57)-c-7-3\n"
+    "    map(101, 37, 500) -> J47K17281921 / J-47-107-(57)-c-7-3-3";
+
+const char kParseDoc[] =
+    "解析图幅编号（新旧编号均可，忽略大小写），返回比例尺与图廓范围。\n\n"
+    ":param code: 图幅编号\n"
+    ":return: {'scale': 比例尺分母, 'boundary': {'north', 'south', 'west', 'east'}}\n"
+    ":raise Exception: 编号无效时\n\n"
+    "示例：\n"
+    "    parse('J47') -> {'scale': 1000000, 'boundary': {'north': 40, 'south': 36, 'west': 96, 'east': 102}}\n"
+    "    parse('J47B002002') -> 500000\n"
+    "    parse('J47C003004') -> 250000\n"
+    "    parse('J47D009011') -> 100000\n"
+    "    parse('J47E018021') -> 50000\n"
+    "    parse('J47F036041') -> 25000\n"
+    "    parse('J47G072081') -> 10000\n"
+    "    parse('J47H144161') -> 5000\n"
+    "    parse('J47I432481') -> 2000\n"
+    "    parse('J47J08640961') -> 1000\n"
+    "    parse('J47K17281921') -> 500\n"
+    "    parse('J-47-(30)') -> 200000";
+
+const char kGridDoc[] =
+    "按视窗范围与缩放级别生成图幅分幅网格线（生成器）。\n\n"
+    ":param north: 北边纬度\n"
+    ":param south: 南边纬度\n"
+    ":param west: 西边经度\n"
+    ":param east: 东边经度\n"
+    ":param zoom: 缩放级别，决定比例尺（6 为 1:50万 …… 16 及以上为 1:500，其余为 1:100万）\n"
+    ":param summary: 为真时只给出网格线数量\n"
+    ":return: 经线（自西向东）再纬线（自南向北），或一条汇总";
+
+const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, kInitDoc, init_impl};
+
+const Method kCorner{"__corner1000000",
+                     MethodKind::Class,
+                     {{"cls"}, {"code", "str", Check::Str}},
+                     "Union[dict, None]",
+                     ResultCheck::Dict,
+                     kCornerDoc,
+                     corner_impl};
+
+const Method kMap{"map",
+                  MethodKind::Class,
+                  {{"cls"},
+                   {"longitude", "float", Check::Float},
+                   {"latitude", "float", Check::Float},
+                   {"scale", "int", Check::Int, false, Default::integer(1000000)}},
+                  "dict",
+                  ResultCheck::Dict,
+                  kMapDoc,
+                  map_impl};
+
+const Method kParse{"parse", MethodKind::Class, {{"cls"}, {"code", "str", Check::Str}}, "dict",
+                    ResultCheck::Dict, kParseDoc, parse_impl};
+
+const Method kGrid{"grid",
+                   MethodKind::Static,
+                   {{"north", "float", Check::Float},
+                    {"south", "float", Check::Float},
+                    {"west", "float", Check::Float},
+                    {"east", "float", Check::Float},
+                    {"zoom", "int", Check::Int, false, Default::integer(0)},
+                    {"summary", "bool", Check::Any, false, Default::boolean(false)}},
+                   "Iterator",
+                   ResultCheck::None,
+                   kGridDoc,
+                   grid_impl};
+
 }  // namespace
 
 void add_mapgrid_class(ModuleState& st) {
-    ClassBuilder b("MapGrid", st.TivenBase.get(), "国际标准比例尺图幅分幅网格与编号类\n");
+    if (!g_names) make_names();
+    ClassBuilder b("MapGrid", st.TivenBase.get(),
+                   "国际标准比例尺图幅分幅网格与编号类\n\n"
+                   "    按 GB/T 13989-2012 划分与编号 1:100万 至 1:500 共十二种比例尺的图幅：\n"
+                   "    由经纬度求新旧图幅编号与图廓，由图幅编号求比例尺与图廓，按视窗生成分幅网格线。\n");
     b.method(kInit);
+    b.attr("__mapcode", py_str(kMapCode));
+    b.attr("__mapword", py_str(kMapWord));
+    b.attr("__mapword5000", py_str(kMapWord5000));
+    b.attr("__scalecode", py_str(kScaleCode));
+    b.method(kCorner);
+    b.method(kMap);
+    b.method(kParse);
+    b.method(kGrid);
     st.MapGrid = b.finish();
 }
 

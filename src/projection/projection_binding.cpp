@@ -1,16 +1,569 @@
+// The `Projection` class: Python values in, the formulas of projections.hpp,
+// Python values out. Everything class-level (the `datum` table, `zone`,
+// `centralMeridian`) is looked up on the class the call came through, at every
+// call, so subclasses and edits of the table take effect.
+#include <climits>
+#include <cmath>
+#include <optional>
+#include <string>
+
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/pynum.hpp"
+#include "projection/projections.hpp"
+#include "projection/pymath.hpp"
+#include "projection/reference_systems.hpp"
 
 namespace tiven {
 
 namespace {
+
+using projection::Pair;
+
+// Interned names and constants, made once at class creation. The module lives
+// as long as the process, so these are never released.
+struct Names {
+    PyObject* datum;
+    PyObject* a;
+    PyObject* f;
+    PyObject* zone;
+    PyObject* centralMeridian;
+    PyObject* search;
+    PyObject* group;
+    PyObject* key1984;
+    PyObject* six;
+    PyObject* zone_kwnames;  // ("longitude", "zoneCode")
+    PyObject* decimal_pattern;
+    PyObject* packed_pattern;
+    PyObject* symbol_pattern;
+    PyObject* empty;
+    // The class methods `zone` and `centralMeridian` as the class was made:
+    // while the class still holds them, their calls are made directly.
+    PyObject* own_zone;
+    PyObject* own_central_meridian;
+};
+Names* names = nullptr;
+
+PyObject* intern(const char* s) {
+    PyObject* o = PyUnicode_InternFromString(s);
+    if (!o) throw PythonErrorSet{};
+    return o;
+}
+
+// The three forms of angle text. `\s` and `\d` are Unicode-aware and `$`
+// admits one final newline, as the interpreter's `re` has them; the matching
+// is left to `re` itself.
+constexpr const char* kDecimalDegreePattern =
+    "^\\s*([+-]?)([0-3]?[0-9]{1,2}((\\.\\d*)|()))\\s*(\xE5\xBA\xA6|\xC2\xB0)?\\s*$";
+constexpr const char* kPackedDmsPattern =
+    "^\\s*([\\-+]?)([0-3]?[0-9]{1,2})(([0-5][0-9])|(60))((([0-5][0-9])|(60))((\\.\\d*)|()))"
+    "(\xE5\xBA\xA6|\xC2\xB0)?\\s*$";
+constexpr const char* kSymbolDmsPattern =
+    "^\\s*([\\-+]?)(([0-3]?\\d{1,2})[\xC2\xB0\xE5\xBA\xA6])?((([0-5]?\\d)|(60))[\xE2\x80\xB2\xE5\x88\x86])?"
+    "(((([0-5]?\\d)|(60))((\\.\\d*)|()))[\xE2\x80\xB3\xE7\xA7\x92])?\\s*$";
+
+void make_names() {
+    if (names) return;
+    auto* n = new Names{};
+    n->datum = intern("datum");
+    n->a = intern("a");
+    n->f = intern("f");
+    n->zone = intern("zone");
+    n->centralMeridian = intern("centralMeridian");
+    n->search = intern("search");
+    n->group = intern("group");
+    n->key1984 = own(PyLong_FromLong(1984)).release();
+    n->six = own(PyLong_FromLong(6)).release();
+    n->zone_kwnames = own(Py_BuildValue("(OO)", own(PyUnicode_InternFromString("longitude")).get(),
+                                        own(PyUnicode_InternFromString("zoneCode")).get()))
+                          .release();
+    n->decimal_pattern = own(PyUnicode_FromString(kDecimalDegreePattern)).release();
+    n->packed_pattern = own(PyUnicode_FromString(kPackedDmsPattern)).release();
+    n->symbol_pattern = own(PyUnicode_FromString(kSymbolDmsPattern)).release();
+    n->empty = own(PyUnicode_FromString("")).release();
+    names = n;
+}
+
+// ---- small conversions --------------------------------------------------------
+
+double as_double(PyObject* v) {
+    if (PyFloat_CheckExact(v)) return PyFloat_AS_DOUBLE(v);
+    double d = PyFloat_AsDouble(v);
+    if (d == -1.0 && PyErr_Occurred()) throw PythonErrorSet{};
+    return d;
+}
+
+// An exact int argument as a C integer; values beyond its range saturate,
+// which every caller only compares with small numbers.
+long long as_small_int(PyObject* v) {
+    int overflow = 0;
+    long long r = PyLong_AsLongLongAndOverflow(v, &overflow);
+    if (overflow) return overflow > 0 ? LLONG_MAX : LLONG_MIN;
+    if (r == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+    return r;
+}
+
+// Raises Exception(before + "{}".format(value) + after); the text stays a
+// Python string, whatever characters the value's format holds.
+[[noreturn]] void fail_showing(const char* before, PyObject* value, const char* after) {
+    Ref shown = own(PyObject_Format(value, names->empty));
+    Ref message = own(PyUnicode_FromFormat("%s%U%s", before, shown.get(), after));
+    PyErr_SetObject(PyExc_Exception, message.get());
+    throw PythonErrorSet{};
+}
+
+Ref pair(Pair p) {
+    Ref first = py_float(p.first);
+    Ref second = py_float(p.second);
+    return own(PyTuple_Pack(2, first.get(), second.get()));
+}
+
+// cls.datum[key]
+Ref record(PyObject* cls, PyObject* key) {
+    Ref table = own(PyObject_GetAttr(cls, names->datum));
+    return own(PyObject_GetItem(table.get(), key));
+}
+
+double field(PyObject* rec, PyObject* name) {
+    Ref v = own(PyObject_GetAttr(rec, name));
+    return as_double(v.get());
+}
+
+// `round(x, abs(int(digit)))`.
+double round_to_digit(double x, PyObject* digit) {
+    Ref i = own(PyNumber_Long(digit));
+    Ref n = own(PyNumber_Absolute(i.get()));
+    return py_round(x, as_small_int(n.get()));
+}
+
+// ---- angle ----------------------------------------------------------------------
+
+// re.search(pattern, text): the match, or an empty Ref.
+Ref search(PyObject* pattern, PyObject* text) {
+    Ref m = own(PyObject_CallMethodObjArgs(state().re.get(), names->search, pattern, text, nullptr));
+    if (m.get() == Py_None) return Ref();
+    return m;
+}
+
+Ref group(PyObject* match, long i) {
+    Ref index = own(PyLong_FromLong(i));
+    return own(PyObject_CallMethodOneArg(match, names->group, index.get()));
+}
+
+bool minus_sign(PyObject* match) {
+    Ref g = group(match, 1);
+    return PyUnicode_Check(g.get()) && PyUnicode_CompareWithASCIIString(g.get(), "-") == 0;
+}
+
+// float() and int() of a matched group, which may hold non-ASCII digits.
+double group_float(PyObject* match, long i, double absent) {
+    Ref g = group(match, i);
+    if (g.get() == Py_None) return absent;
+    Ref v = own(PyFloat_FromString(g.get()));
+    return PyFloat_AS_DOUBLE(v.get());
+}
+
+long long group_int(PyObject* match, long i) {
+    Ref g = group(match, i);
+    if (g.get() == Py_None) return 0;
+    Ref v = own(PyLong_FromUnicodeObject(g.get(), 10));
+    return as_small_int(v.get());
+}
+
+Ref angle_impl(const Call& c) {
+    PyObject* deg = c[0];
+    PyObject* dms = c[1];
+    PyObject* digit = c[2];
+    if (deg != Py_None) {
+        Ref text = own(PyObject_Str(deg));
+        Ref m = search(names->decimal_pattern, text.get());
+        if (!m) fail("Invalid [deg] parameter.");
+        const bool negative = minus_sign(m.get());
+        const double value = group_float(m.get(), 2, 0.0);
+        projection::DmsParts parts = projection::split_degrees(value);
+        double seconds = parts.seconds;
+        if (digit != Py_None) seconds = round_to_digit(seconds, digit);
+        return py_str(projection::dms_text(negative, parts.degrees, parts.minutes, seconds));
+    }
+    if (dms != Py_None) {
+        Ref text = own(PyObject_Str(dms));
+        double result;
+        if (Ref m = search(names->decimal_pattern, text.get())) {
+            const bool negative = minus_sign(m.get());
+            result = group_float(m.get(), 2, 0.0);
+            if (negative) result = result * -1;
+        } else if (Ref m = search(names->packed_pattern, text.get())) {
+            const bool negative = minus_sign(m.get());
+            const long long d = group_int(m.get(), 2);
+            const long long mi = group_int(m.get(), 3);
+            result = projection::dms_value(negative, d, mi, group_float(m.get(), 6, 0.0));
+        } else if (Ref m = search(names->symbol_pattern, text.get())) {
+            const bool negative = minus_sign(m.get());
+            const long long d = group_int(m.get(), 3);
+            const long long mi = group_int(m.get(), 5);
+            result = projection::dms_value(negative, d, mi, group_float(m.get(), 9, 0.0));
+        } else {
+            fail("Invalid [dms] parameter.");
+        }
+        if (!(std::fabs(result) <= 360))
+            fail_showing("[", dms, "] should be between [-360 \xEF\xBD\x9E +360] in [dms] parameter.");
+        if (digit != Py_None) result = round_to_digit(result, digit);
+        return py_float(result);
+    }
+    fail("Invalid parameter.");
+}
+
+// True when `cls.<name>` resolves to the method the class was made with.
+bool uses_own(PyObject* cls, PyObject* name, PyObject* original) {
+    if (cls != state().Projection.get() || !original) return false;
+    PyObject* found = PyDict_GetItemWithError(reinterpret_cast<PyTypeObject*>(cls)->tp_dict, name);
+    if (!found && PyErr_Occurred()) throw PythonErrorSet{};
+    return found == original;
+}
+
+// ---- zones ------------------------------------------------------------------------
+
+bool is_three(PyObject* zone_code) { return as_small_int(zone_code) == 3; }
+
+Ref zone_impl(const Call& c) {
+    return py_int(projection::zone_of(c.real(1), is_three(c[2])));
+}
+
+double central_meridian_6(long long z) { return (static_cast<double>(z) - 0.5) * 6 - (z <= 30 ? 0 : 360); }
+
+Ref central_meridian_impl(const Call& c) {
+    PyObject* cls = c[0];
+    PyObject* zone = c[2];
+    PyObject* zone_code = c[3];
+    Ref computed;
+    if (c[1] != Py_None && uses_own(cls, names->zone, names->own_zone)) {
+        computed = py_int(projection::zone_of(c.real(1), is_three(zone_code)));
+        zone = computed.get();
+    } else if (c[1] != Py_None) {
+        Ref method = own(PyObject_GetAttr(cls, names->zone));
+        PyObject* args[] = {c[1], zone_code};
+        computed = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
+        enforce_result(ResultCheck::Int, computed.get());
+        zone = computed.get();
+    }
+    if (zone == Py_None) fail("Invalid [zone] parameter.");
+    const long long z = as_small_int(zone);
+    if (is_three(zone_code)) {
+        if (!(1 <= z && z <= 120))
+            fail_showing("Invalid [zone: ", zone, "] parameter. Should be between 1 and 120.");
+        return py_int(z * 3 - (z <= 60 ? 0 : 360));
+    }
+    if (!(1 <= z && z <= 60))
+        fail_showing("Invalid [zone: ", zone, "] parameter. Should be between 1 and 60.");
+    return py_float(central_meridian_6(z));
+}
+
+// ---- projections ---------------------------------------------------------------
+
+Ref web_mercator_impl(const Call& c) {
+    Ref rec = record(c[0], names->key1984);
+    const double a = field(rec.get(), names->a);
+    if (!c.is_none(1) && !c.is_none(2)) return pair(projection::web_mercator_forward(a, c.real(1), c.real(2)));
+    if (!c.is_none(3) && !c.is_none(4)) return pair(projection::web_mercator_inverse(a, c.real(3), c.real(4)));
+    fail("Invalid parameter.");
+}
+
+// point[i] of any subscriptable object.
+Ref item(PyObject* point, Py_ssize_t i) {
+    if (PyList_CheckExact(point) && i < PyList_GET_SIZE(point)) return Ref::borrow(PyList_GET_ITEM(point, i));
+    if (PyTuple_CheckExact(point) && i < PyTuple_GET_SIZE(point)) return Ref::borrow(PyTuple_GET_ITEM(point, i));
+    Ref index = own(PyLong_FromSsize_t(i));
+    return own(PyObject_GetItem(point, index.get()));
+}
+
+// `a == b` as a condition (no identity shortcut: a NaN is unequal to itself).
+bool equal(PyObject* a, PyObject* b) {
+    if (PyFloat_CheckExact(a) && PyFloat_CheckExact(b)) return PyFloat_AS_DOUBLE(a) == PyFloat_AS_DOUBLE(b);
+    Ref r = own(PyObject_RichCompare(a, b, Py_EQ));
+    return check(PyObject_IsTrue(r.get())) != 0;
+}
+
+// b - a, as the interpreter subtracts the two numbers, as a float.
+double difference(PyObject* b, PyObject* a) {
+    if (PyFloat_CheckExact(a) && PyFloat_CheckExact(b)) return PyFloat_AS_DOUBLE(b) - PyFloat_AS_DOUBLE(a);
+    Ref d = own(PyNumber_Subtract(b, a));
+    return as_double(d.get());
+}
+
+Ref geodesics_impl(const Call& c) {
+    PyObject* cls = c[0];
+    PyObject* p1 = c[1];
+    PyObject* p2 = c[2];
+    PyObject* crs = c[3];
+    {
+        Ref x1 = item(p1, 0), x2 = item(p2, 0);
+        if (equal(x1.get(), x2.get())) {
+            Ref y1 = item(p1, 1), y2 = item(p2, 1);
+            if (equal(y1.get(), y2.get())) return py_float(0.0);
+        }
+    }
+    const double f = field(record(cls, crs).get(), names->f);
+    const double U1 = projection::reduced_latitude(f, as_double(item(p1, 1).get()));
+    const double U2 = projection::reduced_latitude(f, as_double(item(p2, 1).get()));
+    Ref lon2 = item(p2, 0);
+    Ref lon1 = item(p1, 0);
+    const double L = difference(lon2.get(), lon1.get()) * pymath::kDegToRad;
+    projection::VincentyResult v = projection::vincenty_iterate(f, U1, U2, L);
+    if (v.coincident) return py_float(0.0);
+    if (!v.converged) return py_none();
+    const double a = field(record(cls, crs).get(), names->a);
+    return py_float(projection::vincenty_length(v, a, f));
+}
+
+// A float or None argument as an optional double.
+std::optional<double> optional_real(const Call& c, size_t i) {
+    if (c.is_none(i)) return std::nullopt;
+    return c.real(i);
+}
+
+Ref gauss_kruger_impl(const Call& c) {
+    PyObject* cls = c[0];
+    PyObject* crs = c[6];
+    const projection::GaussKrugerRow* row = projection::gauss_kruger_row(as_small_int(crs));
+    if (!row) fail("Invalid [crs] parameter.");
+    const double a = field(record(cls, crs).get(), names->a);
+    if (!c.is_none(2) && !c.is_none(3))
+        return pair(projection::gauss_kruger_inverse(*row, a, optional_real(c, 1), c.real(2), c.real(3)));
+    if (c.is_none(4) || c.is_none(5)) fail("Invalid parameter.");
+    double cm;
+    if (c.is_none(1) && uses_own(cls, names->centralMeridian, names->own_central_meridian) &&
+        uses_own(cls, names->zone, names->own_zone)) {
+        cm = central_meridian_6(projection::zone_of(c.real(4), false));
+    } else if (c.is_none(1)) {
+        Ref method = own(PyObject_GetAttr(cls, names->centralMeridian));
+        PyObject* args[] = {c[4], names->six};
+        Ref r = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
+        enforce_result(ResultCheck::FloatOrNone, r.get());
+        if (r.get() == Py_None) {
+            // The prefix comes first; then the range test cannot compare None.
+            projection::gauss_kruger_prefix(c.real(4));
+            fail(ErrorKind::TypeError, "'<=' not supported between instances of 'int' and 'NoneType'");
+        }
+        cm = PyFloat_AS_DOUBLE(r.get());
+    } else {
+        cm = c.real(1);
+    }
+    return pair(projection::gauss_kruger_forward(*row, a, cm, c.real(4), c.real(5)));
+}
+
+// Common front of the conic projections: the table membership of `crs`, then
+// the ranges of the cone's parameters.
+void check_conic(const Call& c) {
+    Ref table = own(PyObject_GetAttr(c[0], names->datum));
+    if (!check(PySequence_Contains(table.get(), c[9]))) fail("Invalid [crs] parameter.");
+    projection::check_conic_parameters(c.real(3), c.real(4), c.real(5), c.real(6));
+}
+
+Ref albers_impl(const Call& c) {
+    check_conic(c);
+    const double a = field(record(c[0], c[9]).get(), names->a);
+    const projection::AlbersCone cone = projection::albers_cone(a, c.real(4), c.real(5), c.real(6));
+    if (!c.is_none(1) && !c.is_none(2)) return pair(projection::albers_forward(cone, c.real(3), c.real(1), c.real(2)));
+    if (!c.is_none(7) && !c.is_none(8)) return pair(projection::albers_inverse(cone, c.real(3), c.real(7), c.real(8)));
+    fail("Invalid parameter.");
+}
+
+Ref lambert_impl(const Call& c) {
+    check_conic(c);
+    const double a = field(record(c[0], c[9]).get(), names->a);
+    const double f = field(record(c[0], c[9]).get(), names->f);
+    const projection::LambertCone cone = projection::lambert_cone(a, f, c.real(4), c.real(5), c.real(6));
+    if (!c.is_none(1) && !c.is_none(2)) return pair(projection::lambert_forward(cone, c.real(3), c.real(1), c.real(2)));
+    if (!c.is_none(7) && !c.is_none(8)) return pair(projection::lambert_inverse(cone, c.real(3), c.real(7), c.real(8)));
+    fail("Invalid parameter.");
+}
+
+// ---- declarations ---------------------------------------------------------------
+
+const Param kCls{"cls"};
+constexpr Default kNone = Default::none();
+
+Param real_or_none(const char* name) { return {name, "float", Check::Float, false, kNone}; }
+Param real_default(const char* name, double v) { return {name, "float", Check::Float, false, Default::real(v)}; }
+Param int_default(const char* name, long long v) { return {name, "int", Check::Int, false, Default::integer(v)}; }
+
 const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, "", init_calling_base};
+
+const Method kAngle{
+    "angle",
+    MethodKind::Static,
+    {{"deg", "Union[float, str]", Check::Any, false, kNone},
+     {"dms", "Union[float, str]", Check::Any, false, kNone},
+     {"digit", "Union[int, str]", Check::Any, false, kNone}},
+    "Union[float, str]",
+    ResultCheck::None,
+    "十进制度与度分秒互转（deg 优先）。\n\n"
+    "deg: 十进制度（数值或文本，如 120.5125、'-120.5125度'），转为度分秒文本，如 120°30′45.0″；\n"
+    "dms: 度分秒（文本或数值），可为十进制度 '120.5'、紧凑式 '1203045'（度分秒连写，秒可带小数）、\n"
+    "     符号式 '120°30′45″' 或 '120度30分45秒'，转为十进制度（浮点数）；\n"
+    "digit: 保留小数位数（取 abs(int(digit))），deg 方向作用于秒，dms 方向作用于结果；None 不舍入。\n"
+    "角度范围 -360 ～ +360；失败抛出异常。",
+    angle_impl};
+
+const Method kGeodesics{
+    "geodesics",
+    MethodKind::Class,
+    {kCls,
+     {"point1", "Union[list, tuple]", Check::Any},
+     {"point2", "Union[list, tuple]", Check::Any},
+     int_default("crs", 1984)},
+    "Union[float, None]",
+    ResultCheck::FloatOrNone,
+    "Vincenty 反算公式计算椭球面上两点间的大地线长度（米）。\n\n"
+    "point1, point2: (经度, 纬度) 十进制度，经度 -180 ～ +180，纬度 -90 ～ +90；\n"
+    "crs: 参考椭球，1954 北京54、1980 西安80、1984 WGS84（默认）、2000 CGCS2000。\n"
+    "示例：(0.0, 0.0)-(0.0, 0.0) 为 0.0；(0.0, 0.0)-(1.0, 0.0) 为 111319.4907932264；\n"
+    "(0.0, 0.0)-(0.0, 1.0) 为 110574.38855796008；西安 (108.9423662424, 34.2610116842) 至\n"
+    "北京 (116.3913112879, 39.9055966108) 约 910985.911；(0.0, 0.0)-(179.7, 0.5) 不收敛，为 None。\n"
+    "迭代不收敛（近对跖点）返回 None；其他失败抛出异常。",
+    geodesics_impl};
+
+const Method kZone{
+    "zone",
+    MethodKind::Class,
+    {kCls, {"longitude", "float", Check::Float}, int_default("zoneCode", 6)},
+    "int",
+    ResultCheck::Int,
+    "经度所在的投影带号。\n\n"
+    "longitude: 经度，-180 ～ +180；\n"
+    "zoneCode: 3 为 3 度带（1 ～ 120），其他为 6 度带（1 ～ 60，默认）。",
+    zone_impl};
+
+const Method kCentralMeridian{
+    "centralMeridian",
+    MethodKind::Class,
+    {kCls, real_or_none("longitude"), {"zone", "int", Check::Int, false, kNone}, int_default("zoneCode", 6)},
+    "float",
+    ResultCheck::None,
+    "投影带的中央经线。\n\n"
+    "longitude: 经度（给出时优先，由其求带号）；\n"
+    "zone: 带号，6 度带 1 ～ 60，3 度带 1 ～ 120；\n"
+    "zoneCode: 3 为 3 度带（结果为整数），其他为 6 度带（默认，结果为浮点数）。",
+    central_meridian_impl};
+
+const Method kWebMercator{
+    "webMercator",
+    MethodKind::Class,
+    {kCls, real_or_none("longitude"), real_or_none("latitude"), real_or_none("x"), real_or_none("y")},
+    "tuple",
+    ResultCheck::None,
+    "球体墨卡托（Web Mercator）投影正反算，球半径取 WGS84 长半轴。\n\n"
+    "longitude, latitude: 经纬度（十进制度），同时给出时正算，返回 (x, y) 米；\n"
+    "x, y: 平面坐标（米），经纬度不全时反算，返回 (经度, 纬度)。\n"
+    "失败抛出异常。",
+    web_mercator_impl};
+
+const Method kGaussKruger{
+    "gaussKruger",
+    MethodKind::Class,
+    {kCls, real_or_none("centralMeridian"), real_or_none("x"), real_or_none("y"), real_or_none("longitude"),
+     real_or_none("latitude"), int_default("crs", 2000)},
+    "tuple",
+    ResultCheck::None,
+    "高斯-克吕格投影正反算。\n\n"
+    "centralMeridian: 中央经线，-180 ～ +180；None 时正算取经度所在 6 度带的中央经线，\n"
+    "                 反算由 y 的带号前缀推算（带号大于 30 视为 3 度带）；\n"
+    "x, y: 纵坐标（北向）与横坐标（东向，可带带号前缀与 500 公里东伪偏移），同时给出时反算，\n"
+    "      返回 (经度, 纬度)；\n"
+    "longitude, latitude: 经纬度，正算返回 (带号前缀通用横坐标, 纵坐标)；\n"
+    "crs: 1954 北京54、1980 西安80、1984 WGS84、2000 CGCS2000（默认）。\n"
+    "比例尺小于 1:1万 宜用 6 度带，1:1万 及更大宜用 3 度带。失败抛出异常。",
+    gauss_kruger_impl};
+
+const char* const kAlbersDoc =
+    "球体阿尔勃斯（Albers）双标准纬线等积割圆锥投影正反算。\n\n"
+    "经纬度优先于平面坐标：longitude, latitude 同时给出时正算，返回 (x, y) 米；\n"
+    "否则 x, y 同时给出时反算，返回 (经度, 纬度)。\n"
+    "centralMeridian: 中央经线，-180 ～ +180，默认 0；originLatitude: 原点纬度，-90 ～ +90，默认 0；\n"
+    "parallel1, parallel2: 第一、第二标准纬线，-90 ～ +90，默认 20 与 50；\n"
+    "crs: 1954 北京54、1980 西安80、1984 WGS84、2000 CGCS2000（默认）。\n"
+    "返回 (横坐标, 纵坐标)；失败抛出异常。";
+
+const char* const kLambertDoc =
+    "兰伯特（Lambert）双标准纬线等角割圆锥投影正反算。\n\n"
+    "先识别经纬度，再识别平面坐标：longitude, latitude 同时给出时正算，返回 (x, y) 米；\n"
+    "否则 x, y（米制横、纵坐标）同时给出时反算，返回 (经度, 纬度)。\n"
+    "centralMeridian: 中央经线，-180 ～ +180，默认 0；originLatitude: 原点纬度，-90 ～ +90，默认 0；\n"
+    "parallel1, parallel2: 第一、第二标准纬线，-90 ～ +90，默认 20 与 50；\n"
+    "crs: 1954 北京54、1980 西安80、1984 WGS84、2000 CGCS2000（默认）。\n"
+    "返回 (横坐标, 纵坐标)；失败抛出异常。";
+
+std::vector<Param> conic_params() {
+    return {kCls,
+            real_or_none("longitude"),
+            real_or_none("latitude"),
+            real_default("centralMeridian", 0.0),
+            real_default("originLatitude", 0.0),
+            real_default("parallel1", 20.0),
+            real_default("parallel2", 50.0),
+            real_or_none("x"),
+            real_or_none("y"),
+            int_default("crs", 2000)};
+}
+
+const Method kAlbers{"albers", MethodKind::Class, conic_params(), "tuple", ResultCheck::None, kAlbersDoc, albers_impl};
+const Method kLambert{"lambert", MethodKind::Class, conic_params(), "tuple", ResultCheck::None, kLambertDoc,
+                      lambert_impl};
+
+// ---- the record class and the table -------------------------------------------
+
+Ref make_crs_class() {
+    ClassBuilder b("CRS", nullptr,
+                   "\n        参考椭球体-坐标参照系（Coordinate Reference System）概要结构\n        ",
+                   "Projection.CRS");
+    b.annotation("a", "float");
+    b.annotation("f", "float");
+    b.annotation("name", "str");
+    b.annotation("spheroid", "str");
+    b.annotation("datum", "str");
+    Ref plain = b.finish(true);
+    return own(PyObject_CallOneArg(state().dataclass.get(), plain.get()));
+}
+
+// Sixteen keys; all the keys of one system share one record.
+Ref make_datum(PyObject* crs_class) {
+    Ref table = own(PyDict_New());
+    for (const projection::ReferenceSystem& rs : projection::kReferenceSystems) {
+        Ref rec = own(PyObject_CallFunction(crs_class, "ddsss", rs.a, 1.0 / rs.inverse_flattening, rs.name,
+                                            rs.spheroid, rs.datum));
+        Ref year = py_int(rs.year);
+        check(PyDict_SetItem(table.get(), year.get(), rec.get()));
+        for (const char* alias : rs.aliases)
+            if (alias) check(PyDict_SetItemString(table.get(), alias, rec.get()));
+    }
+    return table;
+}
+
 }  // namespace
 
 void add_projection_class(ModuleState& st) {
-    ClassBuilder b("Projection", st.TivenBase.get(), "几何要素坐标投影变换类，支持高斯-克吕格、球体墨卡托、阿尔勃斯、兰伯特投影正反算\n");
+    make_names();
+    ClassBuilder b("Projection", st.TivenBase.get(),
+                   "几何要素坐标投影变换类，支持高斯-克吕格、球体墨卡托、阿尔勃斯、兰伯特投影正反算\n\n"
+                   "    参考椭球见 Projection.datum（1954 北京54、1980 西安80、1984 WGS84、2000 CGCS2000）；\n"
+                   "    角度为十进制度，平面坐标为米；各运算均为类方法（angle 为静态方法）。\n");
+    b.annotation("datum", "dict[Union[int, str], CRS]");
     b.method(kInit);
+    Ref crs = make_crs_class();
+    b.attr("CRS", crs.copy());
+    b.attr("datum", make_datum(crs.get()));
+    b.method(kAngle);
+    b.method(kGeodesics);
+    b.method(kZone);
+    b.method(kCentralMeridian);
+    b.method(kWebMercator);
+    b.method(kGaussKruger);
+    b.method(kAlbers);
+    b.method(kLambert);
     st.Projection = b.finish();
+    PyObject* dict = reinterpret_cast<PyTypeObject*>(st.Projection.get())->tp_dict;
+    names->own_zone = Py_XNewRef(PyDict_GetItemString(dict, "zone"));
+    names->own_central_meridian = Py_XNewRef(PyDict_GetItemString(dict, "centralMeridian"));
 }
 
 }  // namespace tiven

@@ -1,0 +1,66 @@
+#include "mapgis/attribute_values.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "core/pynum.hpp"
+
+namespace tiven::mapgis {
+
+int64_t attribute_width(int64_t type_code) noexcept {
+    switch (type_code) {
+        case 1: case 8: return 1;
+        case 2: return 2;   // "<h"
+        case 3: return 4;   // "<l"
+        case 4: return 4;   // "f"
+        case 5: return 8;   // "d"
+        case 6: return 4;   // "<1H2B"
+        case 7: return 10;  // "<2B1d"
+        default: return 0;
+    }
+}
+
+namespace {
+void pad_left(std::string& out, const std::string& text, size_t width) {
+    if (text.size() < width) out.append(width - text.size(), '0');
+    out += text;
+}
+}  // namespace
+
+std::string format_date(unsigned year, unsigned month, unsigned day) {
+    std::string out;
+    pad_left(out, std::to_string(year), 4);
+    out += '-';
+    pad_left(out, std::to_string(month), 2);
+    out += '-';
+    pad_left(out, std::to_string(day), 2);
+    return out;
+}
+
+std::string format_time(unsigned hour, unsigned minute, double seconds) {
+    std::string out;
+    pad_left(out, std::to_string(hour), 2);
+    out += ':';
+    pad_left(out, std::to_string(minute), 2);
+    out += ':';
+    // Zeros go before a sign, as the '0>' fill of a format does.
+    pad_left(out, format_fixed(seconds, 3), 6);
+    return out;
+}
+
+double round_through_text(double x, int decimals) {
+    if (std::isnan(x)) return std::numeric_limits<double>::quiet_NaN();
+    if (std::isinf(x)) return x;
+    // The fixed-point text is exact and correctly rounded (ties to even on the
+    // binary value), as the interpreter's '{:.Nf}' writes it.
+    char buf[1400];  // 309 integer digits, the point, up to 1000 decimals, the sign
+    if (decimals < 0 || decimals > 1000) decimals = decimals < 0 ? 0 : 1000;
+    auto text = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
+    double value = 0.0;
+    std::from_chars(buf, text.ptr, value);
+    return value;
+}
+
+}  // namespace tiven::mapgis

@@ -1,0 +1,93 @@
+#include "mapgrid/sheet_grid_lines.hpp"
+
+#include <cmath>
+#include <string>
+
+#include "core/error.hpp"
+#include "core/pynum.hpp"
+
+namespace tiven::mapgrid {
+
+namespace {
+
+// Python's max(a, b) / min(a, b): the first argument unless the second is
+// strictly greater / smaller (so -0.0 and 0.0 keep their order).
+double py_max(double a, double b) { return b > a ? b : a; }
+double py_min(double a, double b) { return b < a ? b : a; }
+
+std::string shown(double v) { return float_repr(v); }
+
+}  // namespace
+
+GridStep grid_step(long long zoom, bool zoom_at_least_16) {
+    long long n = 1;
+    long scale = 1000000;
+    if (zoom_at_least_16 || zoom >= 16) { n = 2304; scale = 500; }
+    else if (zoom == 15) { n = 1152; scale = 1000; }
+    else if (zoom == 14) { n = 576; scale = 2000; }
+    else if (zoom == 13) { n = 192; scale = 5000; }
+    else if (zoom == 12) { n = 96; scale = 10000; }
+    else if (zoom == 11) { n = 48; scale = 25000; }
+    else if (zoom == 10) { n = 24; scale = 50000; }
+    else if (zoom == 9) { n = 12; scale = 100000; }
+    else if (zoom == 8) { n = 6; scale = 200000; }
+    else if (zoom == 7) { n = 4; scale = 250000; }
+    else if (zoom == 6) { n = 2; scale = 500000; }
+    const double nf = static_cast<double>(n);
+    return {6.0 / nf, 4.0 / nf, scale, n};
+}
+
+GridLines::GridLines(double north, double south, double west, double east, GridStep step)
+    : north_(north), south_(south), west_(west), east_(east), step_(step) {
+    if (!(-90 <= north && north <= 90))
+        fail("[" + shown(north) + "] should be between [-90 \uFF5E +90] in [north] parameter.");
+    if (!(-90 <= south && south <= 90))
+        fail("[" + shown(south) + "] should be between [-90 \uFF5E +90] in [south] parameter.");
+    if (south > north)
+        fail("[north:" + shown(north) + "] should be greater than [south:" + shown(south) + "] in parameters.");
+    if (!(-180 <= west && west <= 180))
+        fail("[" + shown(west) + "] should be between [-180 \uFF5E +180] in [west] parameter.");
+    if (!(-180 <= east && east <= 180))
+        fail("[" + shown(east) + "] should be between [-180 \uFF5E +180] in [east] parameter.");
+    if (west > east)
+        fail("[east:" + shown(east) + "] should be greater than [west:" + shown(west) + "] in parameters.");
+
+    // Snap outward; the edge indices are taken as the series always took them.
+    k_north_ = static_cast<long long>(std::ceil(north / step.delta_lat));
+    k_south_ = static_cast<long long>(std::floor(south / step.delta_lat));
+    k_west_ = static_cast<long long>(std::floor(west / step.delta_lng));
+    k_east_ = static_cast<long long>(std::ceil(east / step.delta_lng));
+    const double nf = static_cast<double>(step.n);
+    north_grid_ = static_cast<double>(k_north_ * 4) / nf;
+    south_grid_ = static_cast<double>(k_south_ * 4) / nf;
+    west_grid_ = static_cast<double>(k_west_ * 6) / nf;
+    east_grid_ = static_cast<double>(k_east_ * 6) / nf;
+    k_ = k_west_;
+}
+
+bool GridLines::next(GridLine& line) {
+    const double nf = static_cast<double>(step_.n);
+    if (meridians_) {
+        for (; k_ <= k_east_; ++k_) {
+            const double lng = static_cast<double>(k_ * 6) / nf;
+            if (west_ <= lng && lng <= east_) {
+                ++k_;
+                line = {true, lng, py_max(south_, south_grid_), lng, py_min(north_, north_grid_)};
+                return true;
+            }
+        }
+        meridians_ = false;
+        k_ = k_south_;
+    }
+    for (; k_ <= k_north_; ++k_) {
+        const double lat = static_cast<double>(k_ * 4) / nf;
+        if (south_ <= lat && lat <= north_) {
+            ++k_;
+            line = {false, py_max(west_, west_grid_), lat, py_min(east_, east_grid_), lat};
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace tiven::mapgrid

@@ -1,0 +1,36 @@
+// Range tests shared by the projections. Each is a closed chained
+// comparison, so NaN fails it; the value is shown as Python prints a float.
+#include "core/error.hpp"
+#include "core/pynum.hpp"
+#include "projection/projections.hpp"
+
+namespace tiven::projection {
+
+namespace {
+void check_range(double v, double lo, double hi, const char* name, const char* bounds) {
+    if (lo <= v && v <= hi) return;
+    fail(std::string("Invalid [") + name + ": " + float_repr(v) + "] parameter. Should be between " + bounds + ".");
+}
+}  // namespace
+
+void check_longitude(double longitude) { check_range(longitude, -180.0, 180.0, "longitude", "-180 and +180"); }
+void check_latitude(double latitude) { check_range(latitude, -90.0, 90.0, "latitude", "-90 and +90"); }
+void check_central_meridian(double cm) { check_range(cm, -180.0, 180.0, "centralMeridian", "-180 and +180"); }
+
+void check_conic_parameters(double cm, double origin, double parallel1, double parallel2) {
+    check_central_meridian(cm);
+    check_range(origin, -90.0, 90.0, "originLatitude", "-90 and +90");
+    check_range(parallel1, -90.0, 90.0, "parallel1", "-90 and +90");
+    check_range(parallel2, -90.0, 90.0, "parallel2", "-90 and +90");
+}
+
+// The series and cone formulas only hold within half a turn of the central
+// meridian: a longitude on the far side is taken the short way round.
+double near_meridian(double longitude, double cm) {
+    double d = longitude - cm;
+    if (d > 180.0) return longitude - 360.0;
+    if (d < -180.0) return longitude + 360.0;
+    return longitude;
+}
+
+}  // namespace tiven::projection
