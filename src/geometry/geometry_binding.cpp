@@ -1,15 +1,380 @@
+// The Geometry class: loading any accepted form into a GeoJSON-geometry
+// dictionary, and the writers and vertex tools built on it.
+#include <string>
+#include <vector>
+
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "geometry/free_text_reader.hpp"
+#include "geometry/geometry_values.hpp"
+#include "geometry/wkt_reader.hpp"
 
 namespace tiven {
 
+namespace geometry {
+Ref swap_xy(PyObject* cls, PyObject* geometry);
+Ref get_xy(PyObject* cls, PyObject* geometry, PyObject* endpoint);
+}  // namespace geometry
+
 namespace {
+
+using namespace geometry;
+
+PyObject* name(const char* s) {
+    PyObject* p = PyUnicode_InternFromString(s);
+    if (!p) throw PythonErrorSet{};
+    return p;  // interned for the life of the process
+}
+
+Ref call_loads(PyObject* cls, PyObject* value) {
+    static PyObject* loads = name("loads");
+    return own(PyObject_CallMethodOneArg(cls, loads, value));
+}
+
+// d[key] when present; empty Ref when missing.
+Ref lookup(PyObject* d, const char* key) {
+    PyObject* found = nullptr;
+    if (PyDict_GetItemStringRef(d, key, &found) < 0) throw PythonErrorSet{};
+    return Ref::steal(found);
+}
+
+Ref geometry_collection(Ref members) {
+    Ref out = own(PyDict_New());
+    check(PyDict_SetItemString(out.get(), "type", type_str(GeomType::GeometryCollection)));
+    check(PyDict_SetItemString(out.get(), "geometries", members.get()));
+    return out;
+}
+
+bool code_equals(PyObject* code, long v) {
+    if (code == Py_None) return false;
+    int overflow = 0;
+    long long c = PyLong_AsLongLongAndOverflow(code, &overflow);
+    if (c == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+    return !overflow && c == v;
+}
+
+// The first member of a list, with the interpreter's error for an empty one.
+PyObject* first(PyObject* list) {
+    if (PyList_GET_SIZE(list) == 0) {
+        PyErr_SetString(PyExc_IndexError, "list index out of range");
+        throw PythonErrorSet{};
+    }
+    return PyList_GET_ITEM(list, 0);
+}
+
+// A bare nested list typed by the depth of its first members.
+Ref load_nested_list(PyObject* list, PyObject* code) {
+    PyObject* l1 = first(list);
+    GeomType t;
+    if (!PyList_CheckExact(l1)) {
+        if (PyList_GET_SIZE(list) < 2) raise("Invalid [coordinates] parameter. Dimension should be greater than 1.");
+        if (code != Py_None && !code_admits(code, 0)) raise_with("[", code, "] should be one of [-1,0] in [code] parameter.");
+        t = GeomType::Point;
+    } else if (PyObject* l2 = first(l1); !PyList_CheckExact(l2)) {
+        if (code_equals(code, 0)) t = GeomType::MultiPoint;
+        else if (code_equals(code, 1) || code_equals(code, -1)) t = GeomType::LineString;
+        else raise_with("[", code, "] should be one of [-1,0,1] in [code] parameter.");
+    } else if (PyObject* l3 = first(l2); !PyList_CheckExact(l3)) {
+        if (code_equals(code, 1)) t = GeomType::MultiLineString;
+        else if (code_equals(code, 2) || code_equals(code, -1)) t = GeomType::Polygon;
+        else raise_with("[", code, "] should be one of [-1,1,2] in [code] parameter.");
+    } else if (!PyList_CheckExact(first(l3))) {
+        t = GeomType::MultiPolygon;
+    } else {
+        raise("Invalid [coordinates] parameter.");
+    }
+    return validate(type_str(t), list, code);
+}
+
+Ref load_dict(PyObject* cls, PyObject* d, PyObject* code) {
+    if (Ref coords = lookup(d, "coordinates")) {
+        if (!PyList_CheckExact(coords.get())) raise("Invalid type in [coordinates] parameter. Should be [list]");
+        Ref type = lookup(d, "type");
+        if (type && type.get() != Py_None) return validate(type.get(), coords.get(), code);
+        return load_nested_list(coords.get(), code);
+    }
+    if (Ref members = lookup(d, "geometries")) {
+        if (!PyList_Check(members.get())) raise("Invalid type in [coordinates] parameter. Should be [list]");
+        Ref result = own(PyList_New(0));
+        Ref it = own(PyObject_GetIter(members.get()));
+        while (Ref m = Ref::steal(PyIter_Next(it.get()))) {
+            if (!PyDict_Check(m.get())) raise("Invalid type in [coordinates] parameter. Should be [dict]");
+            Ref loaded = call_loads(cls, m.get());
+            check(PyList_Append(result.get(), loaded.get()));
+        }
+        if (PyErr_Occurred()) throw PythonErrorSet{};
+        return geometry_collection(std::move(result));
+    }
+    raise("Invalid [coordinates] parameter. [\"coordinates/geometries\" not found]");
+}
+
+// ---- GeoJSON text -----------------------------------------------------------
+
+// Type of a parsed coordinate list under a family code; None when it fits none.
+GeomType family_type(PyObject* list, int code) {
+    if (!list || !PyList_CheckExact(list)) return GeomType::None;
+    PyObject* l1 = first(list);
+    if (code == 0) return PyList_CheckExact(l1) ? GeomType::MultiPoint : GeomType::Point;
+    if (!PyList_CheckExact(l1)) return GeomType::None;
+    PyObject* l2 = first(l1);
+    if (code == 1) {
+        if (!PyList_CheckExact(l2)) return GeomType::LineString;
+        return PyList_CheckExact(first(l2)) ? GeomType::None : GeomType::MultiLineString;
+    }
+    if (!PyList_CheckExact(l2)) return GeomType::None;
+    PyObject* l3 = first(l2);
+    if (!PyList_CheckExact(l3)) return GeomType::Polygon;
+    return PyList_CheckExact(first(l3)) ? GeomType::None : GeomType::MultiPolygon;
+}
+
+bool equals_name(PyObject* v, GeomType t) {
+    return check(PyObject_RichCompareBool(v, type_str(t), Py_EQ)) == 1;
+}
+
+Ref load_geojson_text(PyObject* cls, PyObject* str, Text t, int branch, PyObject* code) {
+    Ref value = json_value(str, t);
+    PyObject* v = value.get();
+    if (branch == -1) {
+        if (PyDict_CheckExact(v)) {
+            Ref type = lookup(v, "type");
+            if (Ref coords = lookup(v, "coordinates")) {
+                if (!PyList_CheckExact(coords.get())) raise("Invalid [coordinates] parameter.");
+                if (!type || type.get() == Py_None) return call_loads(cls, coords.get());
+                return validate(type.get(), coords.get(), code);
+            }
+            if (lookup(v, "geometries")) return call_loads(cls, v);
+            return validate(type ? type.get() : Py_None, Py_None, code);
+        }
+        if (PyList_CheckExact(v)) return call_loads(cls, v);
+        return validate(Py_None, Py_None, code);
+    }
+    static const GeomType kFamily[3][2] = {{GeomType::Point, GeomType::MultiPoint},
+                                           {GeomType::LineString, GeomType::MultiLineString},
+                                           {GeomType::Polygon, GeomType::MultiPolygon}};
+    Ref type;
+    Ref coords;
+    if (PyDict_CheckExact(v)) {
+        type = lookup(v, "type");
+        if (type && !equals_name(type.get(), kFamily[branch][0]) && !equals_name(type.get(), kFamily[branch][1]) &&
+            !equals_name(type.get(), GeomType::GeometryCollection))
+            raise("Invalid [code] parameter.");
+        if ((coords = lookup(v, "coordinates"))) {
+            if (!PyList_CheckExact(coords.get())) raise("Invalid [coordinates] parameter.");
+        } else if (lookup(v, "geometries")) {
+            return call_loads(cls, v);
+        }
+        if (type && type.get() != Py_None) return validate(type.get(), coords ? coords.get() : Py_None, code);
+    } else if (PyList_CheckExact(v)) {
+        coords = std::move(value);
+    }
+    GeomType found = family_type(coords.get(), branch);
+    return validate(found == GeomType::None ? Py_None : type_str(found), coords ? coords.get() : Py_None, code);
+}
+
+// ---- WKT text ---------------------------------------------------------------
+
+// The keyword's type under a family code; raises when the code's table lacks it.
+GeomType keyword_type(Text t, Span k, int branch) {
+    std::string upper;
+    bool ascii = true;
+    for (size_t i = k.begin; i < k.end; ++i) {
+        char32_t c = t[i];
+        if (c >= 128) {
+            ascii = false;
+            break;
+        }
+        upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    }
+    if (!ascii) {
+        Ref word = str_of(t, k);
+        Ref up = own(PyObject_CallMethod(word.get(), "upper", nullptr));
+        Py_ssize_t n = 0;
+        const char* utf8 = PyUnicode_AsUTF8AndSize(up.get(), &n);
+        if (!utf8) {
+            PyErr_Clear();
+            upper = "?";
+        } else {
+            upper.assign(utf8, static_cast<size_t>(n));
+        }
+    }
+    static const struct {
+        const char* keyword;
+        GeomType type;
+        int family;
+    } kKeywords[] = {
+        {"POINT", GeomType::Point, 0},           {"MULTIPOINT", GeomType::MultiPoint, 0},
+        {"LINESTRING", GeomType::LineString, 1}, {"MULTILINESTRING", GeomType::MultiLineString, 1},
+        {"POLYGON", GeomType::Polygon, 2},       {"MULTIPOLYGON", GeomType::MultiPolygon, 2},
+        {"GEOMETRYCOLLECTION", GeomType::GeometryCollection, -1},
+    };
+    for (const auto& e : kKeywords) {
+        if (upper == e.keyword && (branch == -1 || e.family == -1 || e.family == branch)) return e.type;
+    }
+    raise("Invalid type in [coordinates] parameter.");
+}
+
+Ref load_wkt_text(PyObject* cls, Text t, int branch, PyObject* code) {
+    WktSplit split = split_wkt(t);
+    GeomType type = split.keyword.empty() ? GeomType::None : keyword_type(t, split.keyword, branch);
+    WktBody body = read_wkt_body(t, split.body, type, branch);
+    if (body.type == GeomType::GeometryCollection) {
+        Ref result = own(PyList_New(0));
+        for (const Span& m : body.members) {
+            Ref text = str_of(t, m);
+            Ref loaded = call_loads(cls, text.get());
+            check(PyList_Append(result.get(), loaded.get()));
+        }
+        return geometry_collection(std::move(result));
+    }
+    Ref coords = coords_value(t, body.coords);
+    if (body.point_groups) {
+        // One point to a group: the groups' single vertices make the MultiPoint.
+        Py_ssize_t n = PyList_GET_SIZE(coords.get());
+        Ref points = own(PyList_New(n));
+        for (Py_ssize_t i = 0; i < n; ++i) {
+            PyObject* group = PyList_GET_ITEM(coords.get(), i);
+            if (!PyList_CheckExact(group) || PyList_GET_SIZE(group) != 1) raise("Invalid [coordinates] parameter.");
+            PyObject* point = PyList_GET_ITEM(group, 0);
+            Py_INCREF(point);
+            PyList_SET_ITEM(points.get(), i, point);
+        }
+        coords = std::move(points);
+    }
+    return validate(type_str(body.type), coords.get(), code);
+}
+
+Ref load_text(PyObject* cls, PyObject* str, PyObject* code) {
+    int branch;
+    if (code == Py_None || code_equals(code, -1)) branch = -1;
+    else if (code_equals(code, 0)) branch = 0;
+    else if (code_equals(code, 1)) branch = 1;
+    else if (code_equals(code, 2)) branch = 2;
+    else raise_with("[", code, "] should be one of [-1,0,1,2] in [code] parameter.");
+
+    std::u32string text = text_of(str);
+    Text t = text;
+    if (has_bracket_pair(t, U'[', U']')) return load_geojson_text(cls, str, t, branch, code);
+    if (has_bracket_pair(t, U'(', U')')) return load_wkt_text(cls, t, branch, code);
+    // GeoJSON text without a non-empty bracket pair, such as an empty collection.
+    Span s = strip(t, {0, t.size()});
+    if (!s.empty() && t[s.begin] == U'{') return load_geojson_text(cls, str, t, branch, code);
+    FreeText free = read_free_text(t, branch);
+    if (free.type == GeomType::None) return validate(Py_None, Py_None, code);
+    Ref coords = coords_value(t, free.coords);
+    return validate(type_str(free.type), coords.get(), code);
+}
+
+// ---- methods ----------------------------------------------------------------
+
+Ref loads(const Call& c) {
+    DepthGuard guard(" while loading a geometry");
+    PyObject* cls = c[0];
+    PyObject* value = c[1];
+    PyObject* code = c[2];
+    if (PyList_CheckExact(value)) return load_nested_list(value, code);
+    if (PyDict_CheckExact(value)) return load_dict(cls, value, code);
+    if (PyUnicode_CheckExact(value)) return load_text(cls, value, code);
+    Ref type_name = own(PyType_GetName(Py_TYPE(value)));
+    raise_with("[", type_name.get(), "] is not a valid type in [coordinates] parameter.");
+}
+
+// The argument as a dictionary: itself when exactly a dict, else loaded.
+Ref as_geometry(PyObject* cls, PyObject* value) {
+    if (PyDict_CheckExact(value)) return Ref::borrow(value);
+    return call_loads(cls, value);
+}
+
+Ref dumps(const Call& c) {
+    Ref g = as_geometry(c[0], c[1]);
+    return geojson_text(g.get());
+}
+
+Ref to_wkt(const Call& c) {
+    DepthGuard guard(" while writing WKT");
+    static PyObject* to_wkt_name = name("toWkt");
+    PyObject* cls = c[0];
+    Ref g = as_geometry(cls, c[1]);
+    PyObject* d = g.get();
+    Ref type = member(d, "type");
+    if (!check(PyObject_IsTrue(type.get()))) raise("Invalid geometry type.");
+    std::string out;
+    if (has_member(d, "coordinates")) {
+        Ref coords = member(d, "coordinates");
+        GeomType t = coordinates_type(type.get());
+        if (t == GeomType::None) raise("Invalid geometry type.");
+        std::string keyword = type_name(t);
+        for (char& ch : keyword) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
+        append_ascii(out, keyword.c_str());
+        out += ' ';
+        append_wkt_body(out, t, coords.get());
+        return str_of_utf8(out);
+    }
+    Ref members = has_member(d, "geometries") ? member(d, "geometries") : Ref();
+    if (!members || !equals_name(type.get(), GeomType::GeometryCollection) || !PyList_CheckExact(members.get()))
+        raise("Invalid geometry type.");
+    append_ascii(out, "GEOMETRYCOLLECTION (");
+    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(members.get()); ++i) {
+        Ref member = Ref::borrow(PyList_GET_ITEM(members.get(), i));
+        Ref text = own(PyObject_CallMethodOneArg(cls, to_wkt_name, member.get()));
+        if (!PyUnicode_Check(text.get())) {
+            PyErr_Format(PyExc_TypeError, "sequence item %zd: expected str instance, %.80s found", i,
+                         Py_TYPE(text.get())->tp_name);
+            throw PythonErrorSet{};
+        }
+        if (i > 0) out += ',';
+        append_str(out, text.get());
+    }
+    out += ')';
+    return str_of_utf8(out);
+}
+
+Ref swap(const Call& c) { return swap_xy(c[0], c[1]); }
+Ref listing(const Call& c) { return get_xy(c[0], c[1], c[2]); }
+
+const char kLoadsDoc[] =
+    "加载几何要素：自由坐标文本、WKT文本、GeoJSON文本、嵌套坐标列表或GeoJSON-geometry字典，\n"
+    "返回经校验与规范化的GeoJSON-geometry字典。\n\n"
+    ":param coordinates: 几何要素（文本、列表或字典）\n"
+    ":param code: 几何族代码：-1自动识别，0点族，1线族，2面族\n"
+    ":return: GeoJSON-geometry字典\n\n"
+    ">>> Geometry.loads('120 38,122 39')\n"
+    "{'type': 'LineString', 'coordinates': [[120.0, 38.0], [122.0, 39.0]]}\n";
+
 const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, "", init_calling_base};
+const Method kLoads{"loads",
+                    MethodKind::Class,
+                    {{"cls"},
+                     {"coordinates", "Union[str, list, dict]"},
+                     {"code", "Union[int, None]", Check::Int, true, Default::integer(-1)}},
+                    "dict",
+                    ResultCheck::Dict,
+                    kLoadsDoc,
+                    loads};
+const Method kDumps{"dumps", MethodKind::Class, {{"cls"}, {"geometry", "Union[dict, list, str]"}}, "str",
+                    ResultCheck::Str, "几何要素序列化为GeoJSON文本（缩进4，保留非ASCII字符）。", dumps};
+const Method kToWkt{"toWkt", MethodKind::Class, {{"cls"}, {"geometry", "Union[dict, list, str]"}}, "str",
+                    ResultCheck::Str, "几何要素序列化为WKT文本。", to_wkt};
+const Method kSwapXY{"swapXY", MethodKind::Class, {{"cls"}, {"geometry", "Union[dict, list, str]"}}, "dict",
+                     ResultCheck::Dict, "原位交换几何要素全部顶点的X、Y坐标，返回该字典。", swap};
+const Method kGetXY{"getXY",
+                    MethodKind::Class,
+                    {{"cls"}, {"geometry", "Union[dict, list, str]"}, {"endpoint", "bool", Check::Any, false, Default::boolean(true)}},
+                    "list",
+                    ResultCheck::List,
+                    "列出几何要素的顶点元组；endpoint为真时仅列出每条线或环的首末顶点。",
+                    listing};
+
 }  // namespace
 
 void add_geometry_class(ModuleState& st) {
-    ClassBuilder b("Geometry", st.TivenBase.get(), "地学几何要素加载、编码、转换与序列化类，几何要素主体采用{Python-dict}类型存储并符合{GeoJson-geometry}格式要求。\n");
+    ClassBuilder b("Geometry", st.TivenBase.get(),
+                   "地学几何要素加载、编码、转换与序列化类，几何要素主体采用{Python-dict}类型存储并符合{GeoJson-geometry}格式要求。\n");
     b.method(kInit);
+    b.method(kLoads);
+    b.method(kDumps);
+    b.method(kToWkt);
+    b.method(kSwapXY);
+    b.method(kGetXY);
     st.Geometry = b.finish();
 }
 

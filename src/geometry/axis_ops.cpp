@@ -1,0 +1,172 @@
+// swapXY and getXY: walks over the vertices of a geometry dictionary.
+#include <unordered_set>
+#include <vector>
+
+#include "core/method.hpp"
+#include "geometry/geometry_values.hpp"
+
+namespace tiven::geometry {
+
+Ref member(PyObject* m, const char* key) {
+    if (PyDict_CheckExact(m)) {
+        PyObject* found = nullptr;
+        if (PyDict_GetItemStringRef(m, key, &found) < 0) throw PythonErrorSet{};
+        if (found) return Ref::steal(found);
+    }
+    Ref k = own(PyUnicode_FromString(key));
+    return own(PyObject_GetItem(m, k.get()));
+}
+
+bool has_member(PyObject* m, const char* key) {
+    Ref k = own(PyUnicode_FromString(key));
+    if (PyDict_CheckExact(m)) return check(PyDict_Contains(m, k.get())) == 1;
+    return check(PySequence_Contains(m, k.get())) == 1;
+}
+
+namespace {
+
+PyObject* interned(const char* s) {
+    PyObject* p = PyUnicode_InternFromString(s);
+    if (!p) throw PythonErrorSet{};
+    return p;
+}
+
+template <class F>
+void each(PyObject* seq, F f) {
+    Ref it = own(PyObject_GetIter(seq));
+    while (Ref v = Ref::steal(PyIter_Next(it.get()))) f(v.get());
+    if (PyErr_Occurred()) throw PythonErrorSet{};
+}
+
+Ref at(PyObject* seq, Py_ssize_t i) {
+    Ref index = own(PyLong_FromSsize_t(i));
+    return own(PyObject_GetItem(seq, index.get()));
+}
+
+Ref as_geometry(PyObject* cls, PyObject* value) {
+    static PyObject* loads = interned("loads");
+    if (PyDict_CheckExact(value)) return Ref::borrow(value);
+    return own(PyObject_CallMethodOneArg(cls, loads, value));
+}
+
+// Swaps members 0 and 1 of every vertex, each list object once per call, so a
+// ring whose closing vertex is its first vertex stays closed.
+class Swapper {
+public:
+    void vertex(PyObject* v) {
+        if (PyList_CheckExact(v)) {
+            if (!seen_.insert(v).second) return;
+            keep_.push_back(Ref::borrow(v));
+            if (PyList_GET_SIZE(v) < 2) {
+                PyErr_SetString(PyExc_IndexError, "list index out of range");
+                throw PythonErrorSet{};
+            }
+            PyObject** items = reinterpret_cast<PyListObject*>(v)->ob_item;
+            std::swap(items[0], items[1]);
+            return;
+        }
+        Ref y = at(v, 1);
+        Ref x = at(v, 0);
+        Ref zero = own(PyLong_FromLong(0));
+        Ref one = own(PyLong_FromLong(1));
+        check(PyObject_SetItem(v, zero.get(), y.get()));
+        check(PyObject_SetItem(v, one.get(), x.get()));
+    }
+
+private:
+    std::unordered_set<PyObject*> seen_;
+    std::vector<Ref> keep_;  // keeps the swapped lists alive while their addresses are remembered
+};
+
+}  // namespace
+
+Ref swap_xy(PyObject* cls, PyObject* geometry) {
+    DepthGuard guard(" while swapping axes");
+    static PyObject* swap_name = interned("swapXY");
+    Ref g = as_geometry(cls, geometry);
+    PyObject* d = g.get();
+    Ref type = member(d, "type");
+    if (check(PyObject_IsTrue(type.get()))) {
+        if (has_member(d, "coordinates")) {
+            Ref coords = member(d, "coordinates");
+            Swapper s;
+            switch (coordinates_type(type.get())) {
+                case GeomType::Point: s.vertex(coords.get()); break;
+                case GeomType::MultiPoint:
+                case GeomType::LineString: each(coords.get(), [&](PyObject* p) { s.vertex(p); }); break;
+                case GeomType::MultiLineString:
+                case GeomType::Polygon:
+                    each(coords.get(), [&](PyObject* line) { each(line, [&](PyObject* p) { s.vertex(p); }); });
+                    break;
+                case GeomType::MultiPolygon:
+                    each(coords.get(), [&](PyObject* poly) {
+                        each(poly, [&](PyObject* line) { each(line, [&](PyObject* p) { s.vertex(p); }); });
+                    });
+                    break;
+                default: raise("Invalid geometry type.");
+            }
+            return g;
+        }
+        if (has_member(d, "geometries")) {
+            Ref members = member(d, "geometries");
+            if (check(PyObject_RichCompareBool(type.get(), type_str(GeomType::GeometryCollection), Py_EQ)) &&
+                PyList_CheckExact(members.get())) {
+                each(members.get(), [&](PyObject* geo) {
+                    Ref r = own(PyObject_CallMethodOneArg(cls, swap_name, geo));
+                });
+                return g;
+            }
+        }
+    }
+    raise("Invalid geometry type.");
+}
+
+Ref get_xy(PyObject* cls, PyObject* geometry, PyObject* endpoint) {
+    DepthGuard guard(" while listing vertices");
+    static PyObject* get_name = interned("getXY");
+    Ref result = own(PyList_New(0));
+    Ref g = as_geometry(cls, geometry);
+    PyObject* d = g.get();
+    Ref type = member(d, "type");
+    if (!check(PyObject_IsTrue(type.get()))) return result;
+    auto add = [&](PyObject* v) {
+        Ref t = own(PySequence_Tuple(v));
+        check(PyList_Append(result.get(), t.get()));
+    };
+    auto line = [&](PyObject* l) {
+        if (check(PyObject_IsTrue(endpoint))) {
+            Ref a = at(l, 0);
+            Ref b = at(l, -1);
+            add(a.get());
+            add(b.get());
+        } else {
+            each(l, add);
+        }
+    };
+    if (has_member(d, "coordinates")) {
+        Ref coords = member(d, "coordinates");
+        switch (coordinates_type(type.get())) {
+            case GeomType::Point: add(coords.get()); break;
+            case GeomType::MultiPoint: each(coords.get(), add); break;
+            case GeomType::LineString: line(coords.get()); break;
+            case GeomType::MultiLineString:
+            case GeomType::Polygon: each(coords.get(), line); break;
+            case GeomType::MultiPolygon: each(coords.get(), [&](PyObject* poly) { each(poly, line); }); break;
+            default: raise("Invalid geometry type.");
+        }
+        return result;
+    }
+    if (has_member(d, "geometries")) {
+        Ref members = member(d, "geometries");
+        if (check(PyObject_RichCompareBool(type.get(), type_str(GeomType::GeometryCollection), Py_EQ)) &&
+            PyList_CheckExact(members.get())) {
+            each(members.get(), [&](PyObject* geo) {
+                Ref listed = own(PyObject_CallMethodObjArgs(cls, get_name, geo, endpoint, nullptr));
+                each(listed.get(), [&](PyObject* t) { check(PyList_Append(result.get(), t)); });
+            });
+        }
+    }
+    return result;
+}
+
+}  // namespace tiven::geometry

@@ -1,0 +1,222 @@
+// GeoJSON text as json.dumps(value, ensure_ascii=False, indent=4) writes it.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/method.hpp"
+#include "geometry/float_text.hpp"
+#include "geometry/geometry_values.hpp"
+
+namespace tiven::geometry {
+
+void append_ascii(std::string& out, const char* s) { out += s; }
+
+void append_code_point(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void append_str(std::string& out, PyObject* str) {
+    Py_ssize_t n = PyUnicode_GET_LENGTH(str);
+    if (PyUnicode_IS_ASCII(str)) {
+        out.append(static_cast<const char*>(PyUnicode_DATA(str)), static_cast<size_t>(n));
+        return;
+    }
+    int kind = PyUnicode_KIND(str);
+    const void* data = PyUnicode_DATA(str);
+    for (Py_ssize_t i = 0; i < n; ++i) append_code_point(out, PyUnicode_READ(kind, data, i));
+}
+
+Ref str_of_utf8(const std::string& text) {
+    return own(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogatepass"));
+}
+
+namespace {
+
+class JsonWriter {
+public:
+    std::string out;
+
+    void value(PyObject* o, int level) {
+        if (PyUnicode_Check(o)) {
+            string(o);
+        } else if (o == Py_None) {
+            append_ascii(out, "null");
+        } else if (o == Py_True) {
+            append_ascii(out, "true");
+        } else if (o == Py_False) {
+            append_ascii(out, "false");
+        } else if (PyLong_Check(o)) {
+            integer(o);
+        } else if (PyFloat_Check(o)) {
+            real(PyFloat_AS_DOUBLE(o));
+        } else if (PyList_Check(o) || PyTuple_Check(o)) {
+            list(o, level);
+        } else if (PyDict_Check(o)) {
+            dict(o, level);
+        } else {
+            PyErr_Format(PyExc_TypeError, "Object of type %s is not JSON serializable", Py_TYPE(o)->tp_name);
+            throw PythonErrorSet{};
+        }
+    }
+
+private:
+    std::vector<PyObject*> path_;  // containers being written, for the cycle test
+
+    void string(PyObject* s) {
+        static const char kHex[] = "0123456789abcdef";
+        out += '"';
+        Py_ssize_t n = PyUnicode_GET_LENGTH(s);
+        int kind = PyUnicode_KIND(s);
+        const void* data = PyUnicode_DATA(s);
+        for (Py_ssize_t i = 0; i < n; ++i) {
+            char32_t c = PyUnicode_READ(kind, data, i);
+            switch (c) {
+                case U'"': append_ascii(out, "\\\""); break;
+                case U'\\': append_ascii(out, "\\\\"); break;
+                case U'\n': append_ascii(out, "\\n"); break;
+                case U'\r': append_ascii(out, "\\r"); break;
+                case U'\t': append_ascii(out, "\\t"); break;
+                case U'\b': append_ascii(out, "\\b"); break;
+                case U'\f': append_ascii(out, "\\f"); break;
+                default:
+                    if (c < 0x20) {
+                        append_ascii(out, "\\u00");
+                        out += kHex[c >> 4];
+                        out += kHex[c & 15];
+                    } else {
+                        append_code_point(out, c);
+                    }
+            }
+        }
+        out += '"';
+    }
+
+    void integer(PyObject* o) {
+        int overflow = 0;
+        long long v = PyLong_AsLongLongAndOverflow(o, &overflow);
+        if (v == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+        if (!overflow) {
+            append_ascii(out, std::to_string(v).c_str());
+            return;
+        }
+        Ref text = own(PyLong_Type.tp_repr(o));
+        append_str(out, text.get());
+    }
+
+    void real(double x) {
+        if (std::isnan(x)) {
+            append_ascii(out, "NaN");
+        } else if (std::isinf(x)) {
+            append_ascii(out, x > 0 ? "Infinity" : "-Infinity");
+        } else {
+            append_float_text(out, x);
+        }
+    }
+
+    void newline(int level) {
+        out += '\n';
+        out.append(static_cast<size_t>(level) * 4, ' ');
+    }
+
+    void enter(PyObject* o) {
+        for (PyObject* p : path_) {
+            if (p == o) {
+                PyErr_SetString(PyExc_ValueError, "Circular reference detected");
+                throw PythonErrorSet{};
+            }
+        }
+        path_.push_back(o);
+    }
+
+    void list(PyObject* o, int level) {
+        if (!check(PyObject_IsTrue(o))) {
+            append_ascii(out, "[]");
+            return;
+        }
+        DepthGuard guard(" while encoding a JSON object");
+        enter(o);
+        out += '[';
+        Ref it = own(PyObject_GetIter(o));
+        bool first = true;
+        while (Ref v = Ref::steal(PyIter_Next(it.get()))) {
+            if (!first) out += ',';
+            first = false;
+            newline(level + 1);
+            value(v.get(), level + 1);
+        }
+        if (PyErr_Occurred()) throw PythonErrorSet{};
+        newline(level);
+        out += ']';
+        path_.pop_back();
+    }
+
+    void key(PyObject* k) {
+        if (PyUnicode_Check(k)) {
+            string(k);
+            return;
+        }
+        out += '"';
+        if (PyFloat_Check(k)) {
+            real(PyFloat_AS_DOUBLE(k));
+        } else if (k == Py_True) {
+            append_ascii(out, "true");
+        } else if (k == Py_False) {
+            append_ascii(out, "false");
+        } else if (k == Py_None) {
+            append_ascii(out, "null");
+        } else if (PyLong_Check(k)) {
+            integer(k);
+        } else {
+            PyErr_Format(PyExc_TypeError, "keys must be str, int, float, bool or None, not %s", Py_TYPE(k)->tp_name);
+            throw PythonErrorSet{};
+        }
+        out += '"';
+    }
+
+    void dict(PyObject* o, int level) {
+        if (!check(PyObject_IsTrue(o))) {
+            append_ascii(out, "{}");
+            return;
+        }
+        DepthGuard guard(" while encoding a JSON object");
+        enter(o);
+        out += '{';
+        Ref items = own(PyMapping_Items(o));
+        Py_ssize_t n = PyList_GET_SIZE(items.get());
+        for (Py_ssize_t i = 0; i < n; ++i) {
+            PyObject* pair = PyList_GET_ITEM(items.get(), i);
+            if (i > 0) out += ',';
+            newline(level + 1);
+            key(PyTuple_GET_ITEM(pair, 0));
+            append_ascii(out, ": ");
+            value(PyTuple_GET_ITEM(pair, 1), level + 1);
+        }
+        newline(level);
+        out += '}';
+        path_.pop_back();
+    }
+};
+
+}  // namespace
+
+Ref geojson_text(PyObject* value) {
+    JsonWriter w;
+    w.value(value, 0);
+    return str_of_utf8(w.out);
+}
+
+}  // namespace tiven::geometry

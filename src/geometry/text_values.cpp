@@ -1,0 +1,287 @@
+// Texts and token values between the interpreter and the scanners.
+#include <cstdlib>
+#include <vector>
+
+#include "core/method.hpp"
+#include "core/module_state.hpp"
+#include "geometry/geometry_values.hpp"
+#include "geometry/float_text.hpp"
+#include "geometry/json_scan.hpp"
+
+namespace tiven::geometry {
+
+std::u32string text_of(PyObject* str) {
+    Py_ssize_t n = PyUnicode_GET_LENGTH(str);
+    std::u32string out(static_cast<size_t>(n), U'\0');
+    int kind = PyUnicode_KIND(str);
+    const void* data = PyUnicode_DATA(str);
+    if (kind == PyUnicode_1BYTE_KIND) {
+        const Py_UCS1* p = static_cast<const Py_UCS1*>(data);
+        for (Py_ssize_t i = 0; i < n; ++i) out[i] = p[i];
+    } else if (kind == PyUnicode_2BYTE_KIND) {
+        const Py_UCS2* p = static_cast<const Py_UCS2*>(data);
+        for (Py_ssize_t i = 0; i < n; ++i) out[i] = p[i];
+    } else {
+        const Py_UCS4* p = static_cast<const Py_UCS4*>(data);
+        for (Py_ssize_t i = 0; i < n; ++i) out[i] = static_cast<char32_t>(p[i]);
+    }
+    return out;
+}
+
+Ref str_of(Text t, Span s) {
+    static_assert(sizeof(char32_t) == sizeof(Py_UCS4));
+    return own(PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, t.data() + s.begin, static_cast<Py_ssize_t>(s.size())));
+}
+
+Ref str_of(Text t) { return str_of(t, {0, t.size()}); }
+
+[[noreturn]] void raise(const char* message) {
+    PyErr_SetString(PyExc_Exception, message);
+    throw PythonErrorSet{};
+}
+
+[[noreturn]] void raise_with(const char* prefix, PyObject* value, const char* suffix) {
+    Ref empty = own(PyUnicode_FromString(""));
+    Ref text = own(PyObject_Format(value, empty.get()));
+    PyErr_Format(PyExc_Exception, "%s%U%s", prefix, text.get(), suffix);
+    throw PythonErrorSet{};
+}
+
+namespace {
+
+// The value the json module gives a token of a known kind.
+Ref token_value(Text t, Span s, TokenKind k) {
+    switch (k) {
+        case TokenKind::True: return py_bool(true);
+        case TokenKind::False: return py_bool(false);
+        case TokenKind::Null: return py_none();
+        case TokenKind::NaN: return own(PyFloat_FromDouble(Py_NAN));
+        case TokenKind::Infinity: return own(PyFloat_FromDouble(Py_HUGE_VAL));
+        case TokenKind::NegInfinity: return own(PyFloat_FromDouble(-Py_HUGE_VAL));
+        default: break;
+    }
+    char small[64];
+    std::string big;
+    char* buf = small;
+    if (s.size() >= sizeof small) {
+        big.resize(s.size() + 1);
+        buf = big.data();
+    }
+    for (size_t i = 0; i < s.size(); ++i) buf[i] = static_cast<char>(t[s.begin + i]);  // ASCII by the grammar
+    buf[s.size()] = '\0';
+    if (k == TokenKind::Int) {
+        if (s.size() <= 18) return own(PyLong_FromLongLong(std::strtoll(buf, nullptr, 10)));
+        return own(PyLong_FromString(buf, nullptr, 10));
+    }
+    double d;
+    if (parse_json_double(buf, s.size(), d)) return own(PyFloat_FromDouble(d));
+    d = PyOS_string_to_double(buf, nullptr, nullptr);
+    if (d == -1.0 && PyErr_Occurred()) throw PythonErrorSet{};
+    return own(PyFloat_FromDouble(d));
+}
+
+Ref json_loads(PyObject* str) {
+    return own(PyObject_CallMethod(state().json.get(), "loads", "O", str));
+}
+
+void append_tokens(std::u32string& out, Text t, const Coords& c, size_t v) {
+    size_t b = v == 0 ? 0 : c.vertex_end[v - 1];
+    out += U'[';
+    for (size_t i = b; i < c.vertex_end[v]; ++i) {
+        if (i > b) out += U',';
+        out.append(t.substr(c.tokens[i].begin, c.tokens[i].size()));
+    }
+    out += U']';
+}
+
+void append_vertices(std::u32string& out, Text t, const Coords& c, size_t from, size_t to) {
+    out += U'[';
+    for (size_t v = from; v < to; ++v) {
+        if (v > from) out += U',';
+        append_tokens(out, t, c, v);
+    }
+    out += U']';
+}
+
+void append_rings(std::u32string& out, Text t, const Coords& c, size_t from, size_t to) {
+    out += U'[';
+    for (size_t r = from; r < to; ++r) {
+        if (r > from) out += U',';
+        append_vertices(out, t, c, r == 0 ? 0 : c.ring_end[r - 1], c.ring_end[r]);
+    }
+    out += U']';
+}
+
+// The JSON text that the coordinate tokens stand for, as the readers build it.
+std::u32string coords_json(Text t, const Coords& c) {
+    std::u32string out;
+    switch (c.depth) {
+        case 1: append_tokens(out, t, c, 0); break;
+        case 2: append_vertices(out, t, c, 0, c.vertex_end.size()); break;
+        case 3: append_rings(out, t, c, 0, c.ring_end.size()); break;
+        default:
+            out += U'[';
+            for (size_t p = 0; p < c.poly_end.size(); ++p) {
+                if (p > 0) out += U',';
+                append_rings(out, t, c, p == 0 ? 0 : c.poly_end[p - 1], c.poly_end[p]);
+            }
+            out += U']';
+    }
+    return out;
+}
+
+// Thrown when a token is not a plain JSON value: the json module reads the text.
+struct NotPlain {};
+
+Ref vertex_list(Text t, const Coords& c, size_t v) {
+    size_t b = v == 0 ? 0 : c.vertex_end[v - 1];
+    size_t e = c.vertex_end[v];
+    Ref list = own(PyList_New(static_cast<Py_ssize_t>(e - b)));
+    for (size_t i = b; i < e; ++i) {
+        TokenKind k = classify_token(t, c.tokens[i]);
+        if (k == TokenKind::Other) throw NotPlain{};
+        Ref value = token_value(t, c.tokens[i], k);
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i - b), value.release());
+    }
+    return list;
+}
+
+Ref vertices_list(Text t, const Coords& c, size_t from, size_t to) {
+    Ref list = own(PyList_New(static_cast<Py_ssize_t>(to - from)));
+    for (size_t v = from; v < to; ++v)
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(v - from), vertex_list(t, c, v).release());
+    return list;
+}
+
+Ref rings_list(Text t, const Coords& c, size_t from, size_t to) {
+    Ref list = own(PyList_New(static_cast<Py_ssize_t>(to - from)));
+    for (size_t r = from; r < to; ++r) {
+        Ref ring = vertices_list(t, c, r == 0 ? 0 : c.ring_end[r - 1], c.ring_end[r]);
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(r - from), ring.release());
+    }
+    return list;
+}
+
+// Builds Python values from the scanner's events.
+class ValueBuilder {
+public:
+    explicit ValueBuilder(Text t) : t_(t) {}
+    Ref take() { return std::move(root_); }
+
+    bool begin_array() { return open(own(PyList_New(0))); }
+    bool begin_object() { return open(own(PyDict_New())); }
+    bool end_array() { return close(); }
+    bool end_object() { return close(); }
+    bool key(Span s) {
+        keys_.push_back(str_of(t_, s));
+        return true;
+    }
+    bool string(Span s) { return add(str_of(t_, s)); }
+    bool scalar(Span s, TokenKind k) { return add(token_value(t_, s, k)); }
+
+private:
+    Text t_;
+    std::vector<Ref> stack_;
+    std::vector<Ref> keys_;
+    Ref root_;
+
+    bool add(Ref v) {
+        if (stack_.empty()) {
+            root_ = std::move(v);
+            return true;
+        }
+        PyObject* top = stack_.back().get();
+        if (PyList_CheckExact(top)) {
+            check(PyList_Append(top, v.get()));
+        } else {
+            check(PyDict_SetItem(top, keys_.back().get(), v.get()));
+            keys_.pop_back();
+        }
+        return true;
+    }
+    bool open(Ref container) {
+        stack_.push_back(std::move(container));
+        return true;
+    }
+    bool close() {
+        Ref done = std::move(stack_.back());
+        stack_.pop_back();
+        return add(std::move(done));
+    }
+};
+
+}  // namespace
+
+Ref coords_value(Text t, const Coords& c) {
+    try {
+        switch (c.depth) {
+            case 1: return vertex_list(t, c, 0);
+            case 2: return vertices_list(t, c, 0, c.vertex_end.size());
+            case 3: return rings_list(t, c, 0, c.ring_end.size());
+            default: {
+                Ref list = own(PyList_New(static_cast<Py_ssize_t>(c.poly_end.size())));
+                for (size_t p = 0; p < c.poly_end.size(); ++p) {
+                    Ref poly = rings_list(t, c, p == 0 ? 0 : c.poly_end[p - 1], c.poly_end[p]);
+                    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(p), poly.release());
+                }
+                return list;
+            }
+        }
+    } catch (const NotPlain&) {
+        std::u32string text = coords_json(t, c);
+        Ref str = str_of(text);
+        return json_loads(str.get());
+    }
+}
+
+Ref json_value(PyObject* str, Text t) {
+    ValueBuilder builder(t);
+    JsonScanner<ValueBuilder> scanner(t, builder);
+    if (scanner.run()) return builder.take();
+    return json_loads(str);
+}
+
+PyObject* type_str(GeomType t) {
+    static PyObject* names[8] = {};
+    int i = static_cast<int>(t);
+    if (!names[i]) {
+        PyObject* s = PyUnicode_InternFromString(type_name(t));
+        if (!s) throw PythonErrorSet{};
+        names[i] = s;
+    }
+    return names[i];
+}
+
+GeomType coordinates_type(PyObject* name) {
+    static const GeomType kOrder[] = {GeomType::Point, GeomType::MultiPoint, GeomType::LineString,
+                                      GeomType::MultiLineString, GeomType::Polygon, GeomType::MultiPolygon};
+    if (PyUnicode_CheckExact(name)) {
+        for (GeomType t : kOrder)
+            if (PyUnicode_CompareWithASCIIString(name, type_name(t)) == 0) return t;
+        return GeomType::None;
+    }
+    for (GeomType t : kOrder)
+        if (check(PyObject_RichCompareBool(name, type_str(t), Py_EQ))) return t;
+    return GeomType::None;
+}
+
+}  // namespace tiven::geometry
+
+namespace tiven::geometry {
+
+namespace {
+thread_local int walk_depth = 0;
+
+int enter_walk(const char* where) {
+    if (walk_depth + 1 > Py_GetRecursionLimit()) {
+        PyErr_Format(PyExc_RecursionError, "maximum recursion depth exceeded%s", where);
+        throw PythonErrorSet{};
+    }
+    return ++walk_depth;
+}
+}  // namespace
+
+DepthGuard::DepthGuard(const char* where) : guard_(where) { enter_walk(where); }
+DepthGuard::~DepthGuard() { --walk_depth; }
+
+}  // namespace tiven::geometry

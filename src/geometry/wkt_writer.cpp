@@ -1,0 +1,100 @@
+// WKT bodies: groups "(...)" of items joined by ",", vertex members by " ",
+// each member as str() writes it.
+#include <string>
+
+#include "core/method.hpp"
+#include "geometry/float_text.hpp"
+#include "geometry/geometry_values.hpp"
+
+namespace tiven::geometry {
+
+namespace {
+
+void append_member(std::string& out, PyObject* m) {
+    if (PyFloat_CheckExact(m)) {
+        append_float_text(out, PyFloat_AS_DOUBLE(m));
+        return;
+    }
+    if (PyLong_CheckExact(m)) {
+        int overflow = 0;
+        long long v = PyLong_AsLongLongAndOverflow(m, &overflow);
+        if (v == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+        if (!overflow) {
+            append_ascii(out, std::to_string(v).c_str());
+            return;
+        }
+    }
+    Ref text = own(PyObject_Str(m));
+    append_str(out, text.get());
+}
+
+// Calls f on each item of an iterable, a plain list or tuple without an iterator.
+template <class F>
+void each(PyObject* seq, F f) {
+    if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {
+        // A plain list may change under f only through members' own str(); index anew each time.
+        for (Py_ssize_t i = 0; i < PySequence_Fast_GET_SIZE(seq); ++i) {
+            Ref v = Ref::borrow(PySequence_Fast_GET_ITEM(seq, i));
+            f(v.get(), i);
+        }
+        return;
+    }
+    Ref it = own(PyObject_GetIter(seq));
+    Py_ssize_t i = 0;
+    while (Ref v = Ref::steal(PyIter_Next(it.get()))) f(v.get(), i++);
+    if (PyErr_Occurred()) throw PythonErrorSet{};
+}
+
+void vertex(std::string& out, PyObject* v) {
+    each(v, [&](PyObject* m, Py_ssize_t i) {
+        if (i > 0) out += ' ';
+        append_member(out, m);
+    });
+}
+
+void vertex_group(std::string& out, PyObject* line) {
+    out += '(';
+    each(line, [&](PyObject* v, Py_ssize_t i) {
+        if (i > 0) out += ',';
+        vertex(out, v);
+    });
+    out += ')';
+}
+
+void ring_group(std::string& out, PyObject* polygon) {
+    out += '(';
+    each(polygon, [&](PyObject* ring, Py_ssize_t i) {
+        if (i > 0) out += ',';
+        vertex_group(out, ring);
+    });
+    out += ')';
+}
+
+}  // namespace
+
+void append_wkt_body(std::string& out, GeomType type, PyObject* coords) {
+    switch (type) {
+        case GeomType::Point:
+            out += '(';
+            vertex(out, coords);
+            out += ')';
+            break;
+        case GeomType::MultiPoint:
+        case GeomType::LineString:
+            vertex_group(out, coords);
+            break;
+        case GeomType::MultiLineString:
+        case GeomType::Polygon:
+            ring_group(out, coords);
+            break;
+        default:
+            out += '(';
+            each(coords, [&](PyObject* polygon, Py_ssize_t i) {
+                if (i > 0) out += ',';
+                ring_group(out, polygon);
+            });
+            out += ')';
+    }
+}
+
+}  // namespace tiven::geometry

@@ -1,0 +1,240 @@
+"""Geometry.loads of nested lists and dictionaries, and the normalisation of coordinates."""
+import collections
+import json
+
+import pytest
+
+from src.tivenpy import Geometry
+
+DIM = "Invalid [coordinates] parameter. Dimension should be greater than 1."
+FEWER1 = "Invalid [coordinates] parameter. The number of vertices should be greater than 1."
+FEWER2 = "Invalid [coordinates] parameter. The number of vertices should be greater than 2."
+SHOULD_LIST = "Invalid type in [coordinates] parameter. Should be [list]"
+
+
+def raises_exactly(exc_type, message, fn, *args):
+    with pytest.raises(exc_type) as info:
+        fn(*args)
+    assert type(info.value) is exc_type
+    assert str(info.value) == message
+
+
+@pytest.mark.parametrize(
+    "value, code, expected",
+    [
+        ([120, 38], -1, {"type": "Point", "coordinates": [120.0, 38.0]}),
+        ([120, 38], None, {"type": "Point", "coordinates": [120.0, 38.0]}),
+        ([120, 38], 0, {"type": "Point", "coordinates": [120.0, 38.0]}),
+        ([120, "38.5", 12, "m"], 0, {"type": "Point", "coordinates": [120.0, 38.5, 12, "m"]}),
+        ([[1, 2], [3, 4]], 0, {"type": "MultiPoint", "coordinates": [[1.0, 2.0], [3.0, 4.0]]}),
+        ([[1, 2], [3, 4]], 1, {"type": "LineString", "coordinates": [[1.0, 2.0], [3.0, 4.0]]}),
+        ([[1, 2], [3, 4]], -1, {"type": "LineString", "coordinates": [[1.0, 2.0], [3.0, 4.0]]}),
+        ([[[1, 2], [3, 4]]], 1, {"type": "MultiLineString", "coordinates": [[[1.0, 2.0], [3.0, 4.0]]]}),
+        ([[[0, 0], [4, 0], [4, 3]]], 2, {"type": "Polygon", "coordinates": [[[0.0, 0.0], [4.0, 0.0], [4.0, 3.0], [0.0, 0.0]]]}),
+        ([[[[0, 0], [4, 0], [4, 3]]]], -1,
+         {"type": "MultiPolygon", "coordinates": [[[[0.0, 0.0], [4.0, 0.0], [4.0, 3.0], [0.0, 0.0]]]]}),
+        ([[0, 0], [0, 0], [1, 1], [1, 1], [0, 0]], -1, {"type": "LineString", "coordinates": [[0.0, 0.0], [1.0, 1.0], [0.0, 0.0]]}),
+        ([[0, 0], [0.0, 0.0], [1, 1]], -1, {"type": "LineString", "coordinates": [[0.0, 0.0], [0.0, 0.0], [1.0, 1.0]]}),
+        ([[5, 5], [5, 5], [5, 5], [6, 6]], -1, {"type": "LineString", "coordinates": [[5.0, 5.0], [6.0, 6.0]]}),
+        ([[0.0, 0.0], [-0.0, 0.0]], -1, {"type": "LineString", "coordinates": [[0.0, 0.0], [-0.0, 0.0]]}),
+        ([[1, 2, 3], [1, 2, 4], [5, 6]], -1, {"type": "LineString", "coordinates": [[1.0, 2.0, 3], [5.0, 6.0]]}),
+        ([[[0, 0], [4, 0], [4, 3], [0.0, 0.0]]], -1,
+         {"type": "Polygon", "coordinates": [[[0.0, 0.0], [4.0, 0.0], [4.0, 3.0], [0.0, 0.0], [0.0, 0.0]]]}),
+        ([[[0, 0], [4, 0], [0, 0]]], -1, {"type": "Polygon", "coordinates": [[[0.0, 0.0], [4.0, 0.0], [0.0, 0.0]]]}),
+        ([[[0, 0, 1], [4, 0], [4, 3], [0, 0, 2]]], -1,
+         {"type": "Polygon", "coordinates": [[[0.0, 0.0, 1], [4.0, 0.0], [4.0, 3.0], [0.0, 0.0, 2], [0.0, 0.0, 1]]]}),
+        ([[1, 2], [1, 2]], 0, {"type": "MultiPoint", "coordinates": [[1.0, 2.0], [1.0, 2.0]]}),
+        ([[float("nan"), 1], [float("nan"), 1], [2, 2]], -1, None),
+        ([[2**80, 1], [2**80, 1], [3, 3]], -1, {"type": "LineString", "coordinates": [[float(2**80), 1.0], [3.0, 3.0]]}),
+        ([True, b"2.5"], -1, {"type": "Point", "coordinates": [1.0, 2.5]}),
+        ([" 1e3 ", "inf"], -1, {"type": "Point", "coordinates": [1000.0, float("inf")]}),
+    ],
+)
+def test_lists(value, code, expected):
+    result = Geometry.loads(value, code)
+    if expected is None:  # NaN vertices: one repeat dropped
+        assert len(result["coordinates"]) == 2
+        return
+    assert result == expected
+    assert list(result) == list(expected)
+    assert result["coordinates"] is value  # normalised in place
+
+
+@pytest.mark.parametrize(
+    "value, code, exc_type, message",
+    [
+        ([120], 0, Exception, DIM),
+        ([120, 38], 1, Exception, "[1] should be one of [-1,0] in [code] parameter."),
+        ([[1, 2], [3, 4]], 2, Exception, "[2] should be one of [-1,0,1] in [code] parameter."),
+        ([[1, 2], [3, 4]], None, Exception, "[None] should be one of [-1,0,1] in [code] parameter."),
+        ([[[1, 2], [3, 4]]], 0, Exception, "[0] should be one of [-1,1,2] in [code] parameter."),
+        ([[[1, 2], [3, 4]]], None, Exception, "[None] should be one of [-1,1,2] in [code] parameter."),
+        ([[[[[1, 2]]]]], -1, Exception, "Invalid [coordinates] parameter."),
+        ([[[[0, 0], [1, 0], [1, 1]]]], 1, Exception, "[1] should be one of [-1,2] in [code] parameter."),
+        ([[[1, 2], [3, 4]]], 12345678901234567890123,
+         Exception, "[12345678901234567890123] should be one of [-1,1,2] in [code] parameter."),
+        ([], -1, IndexError, "list index out of range"),
+        ([[]], -1, IndexError, "list index out of range"),
+        ([[1, 2, 3], [1, 2, 4]], -1, Exception, FEWER1),
+        ([[[0, 0], [4, 0]]], -1, Exception, FEWER2),
+        ([[[0, 0], [4, 0], [4, 0], [4, 0]]], -1, Exception, FEWER2),
+        ([[1, 2], (3, 4)], -1, Exception, DIM),
+        ([[1, 2], 5], -1, TypeError, "'int' object is unsliceable"),
+        ([[1, 2], [3]], -1, Exception, DIM),
+        ([[1, 2], ["a", 4]], -1, ValueError, "could not convert string to float: 'a'"),
+        ([[1, 2], [None, 4]], -1, TypeError, "float() argument must be a string or a real number, not 'NoneType'"),
+    ],
+)
+def test_list_errors(value, code, exc_type, message):
+    raises_exactly(exc_type, message, Geometry.loads, value, code)
+
+
+def test_changes_stay_after_failure():
+    line = [[1, 2], [3, 4], [3, 4], ["x", 0]]
+    with pytest.raises(ValueError):
+        Geometry.loads(line)
+    assert line == [[1.0, 2.0], [3.0, 4.0], ["x", 0]]
+    vertex = [120]
+    raises_exactly(Exception, DIM, Geometry.loads, {"type": "Point", "coordinates": vertex})
+    assert vertex == [120.0] and type(vertex[0]) is float
+    polys = [[[[0, 0], [4, 0], [4, 3], [0, 0]]], ([[1, 1], [2, 1], [1, 2]],)]
+    raises_exactly(Exception, SHOULD_LIST, Geometry.loads, {"type": "MultiPolygon", "coordinates": polys})
+    assert polys[0] == [[[0.0, 0.0], [4.0, 0.0], [4.0, 3.0], [0.0, 0.0]]]
+
+
+def test_ring_closed_by_its_first_vertex():
+    ring = [[0, 0], [4, 0], [4, 3]]
+    result = Geometry.loads([ring])
+    assert ring[0] is ring[-1] and len(ring) == 4
+    assert result["coordinates"][0] is ring
+
+
+def test_large_line_compacts_in_place():
+    line = [[i // 3, 0] for i in range(30000)]
+    result = Geometry.loads(line)
+    assert result["coordinates"] is line
+    assert line == [[float(i), 0.0] for i in range(10000)]
+
+
+@pytest.mark.parametrize(
+    "value, code, expected",
+    [
+        ({"coordinates": [[1, 2], [3, 4]]}, -1, {"type": "LineString", "coordinates": [[1.0, 2.0], [3.0, 4.0]]}),
+        ({"type": None, "coordinates": [[1, 2], [3, 4]]}, -1, {"type": "LineString", "coordinates": [[1.0, 2.0], [3.0, 4.0]]}),
+        ({"coordinates": [[1, 2], [3, 4]], "type": "MultiPoint", "bbox": [0]}, 0,
+         {"type": "MultiPoint", "coordinates": [[1.0, 2.0], [3.0, 4.0]]}),
+        ({"type": "MultiPolygon", "coordinates": [[]]}, 2, {"type": "MultiPolygon", "coordinates": [[]]}),
+        ({"type": "Polygon", "coordinates": []}, None, {"type": "Polygon", "coordinates": []}),
+        ({"type": "Polygon", "coordinates": [([0, 0], [1, 0], [0, 1], [0, 0])]}, -1,
+         {"type": "Polygon", "coordinates": [([0.0, 0.0], [1.0, 0.0], [0.0, 1.0], [0.0, 0.0])]}),
+        ({"geometries": []}, 5, {"type": "GeometryCollection", "geometries": []}),
+        ({"type": "GeometryCollection", "geometries": [{"type": "LineString", "coordinates": [[1, 2], [3, 4]]}]}, 0,
+         {"type": "GeometryCollection", "geometries": [{"type": "LineString", "coordinates": [[1.0, 2.0], [3.0, 4.0]]}]}),
+    ],
+)
+def test_dicts(value, code, expected):
+    before = list(value)
+    result = Geometry.loads(value, code)
+    assert result == expected and list(result) == list(expected)
+    assert list(value) == before  # the caller's dictionary keeps its keys
+
+
+@pytest.mark.parametrize(
+    "value, exc_type, message",
+    [
+        ({}, Exception, 'Invalid [coordinates] parameter. ["coordinates/geometries" not found]'),
+        ({"type": "GeometryCollection", "coordinates": [1, 2]}, Exception, "Invalid parameter."),
+        ({"type": "point", "coordinates": [1, 2]}, Exception, "Invalid parameter."),
+        ({"type": 5, "coordinates": [1, 2]}, Exception, "Invalid parameter."),
+        ({"type": "Point", "coordinates": (1, 2)}, Exception, SHOULD_LIST),
+        ({"type": "Point", "coordinates": [[1, 2], [3, 4]]}, TypeError,
+         "float() argument must be a string or a real number, not 'list'"),
+        ({"geometries": [[1, 2]]}, Exception, "Invalid type in [coordinates] parameter. Should be [dict]"),
+        ({"geometries": (1,)}, Exception, SHOULD_LIST),
+        ({"geometries": [collections.OrderedDict(type="Point", coordinates=[1, 2])]}, Exception,
+         "[OrderedDict] is not a valid type in [coordinates] parameter."),
+        ({"type": "Polygon", "coordinates": [{"a": 1}]}, KeyError, "0"),
+    ],
+)
+def test_dict_errors(value, exc_type, message):
+    with pytest.raises(exc_type) as info:
+        Geometry.loads(value)
+    assert type(info.value) is exc_type
+    assert str(info.value) == message if exc_type is not KeyError else info.value.args == (0,)
+
+
+@pytest.mark.parametrize("text, name", [('{"type": "Point"}', "NoneType"), ('{"type": "Point", "coordinates": [5]}', None)])
+def test_point_coordinates_must_be_a_list(text, name):
+    if name is None:
+        raises_exactly(Exception, DIM, Geometry.loads, text)
+    else:
+        raises_exactly(TypeError, f"Expected list, got {name}", Geometry.loads, text)
+
+
+class Point:
+    pass
+
+
+class MyList(list):
+    pass
+
+
+@pytest.mark.parametrize(
+    "value, name",
+    [(None, "NoneType"), ((1, 2), "tuple"), (b"0101", "bytes"), (MyList([1, 2]), "MyList"), (Point(), "Point"), (1.5, "float")],
+)
+def test_other_types(value, name):
+    raises_exactly(Exception, f"[{name}] is not a valid type in [coordinates] parameter.", Geometry.loads, value)
+
+
+@pytest.mark.parametrize("code", [True, 1.0, "1"])
+def test_code_type(code):
+    with pytest.raises(TypeError, match="Argument 'code' has incorrect type"):
+        Geometry.loads("1 2", code)
+
+
+def test_subclass_override_used_for_members():
+    calls = []
+
+    class Tracing(Geometry):
+        @classmethod
+        def loads(cls, coordinates, code=-1):
+            calls.append(coordinates)
+            return super().loads(coordinates, code)
+
+    Tracing.loads("GEOMETRYCOLLECTION (POINT (1 2),LINESTRING (1 2,3 4))")
+    assert calls[1:] == ["POINT (1 2)", "LINESTRING (1 2,3 4)"]
+    assert Tracing.toWkt([1, 2]) == "POINT (1.0 2.0)"
+    assert calls[-1] == [1.0, 2.0]
+
+
+def test_nested_result_must_be_dict():
+    class Odd(Geometry):
+        @classmethod
+        def loads(cls, coordinates, code=-1):
+            if isinstance(coordinates, list):
+                return 5
+            return super().loads(coordinates, code)
+
+    with pytest.raises(TypeError, match="^Expected dict, got int$"):
+        Odd.loads("[[1, 2], [3, 4]]")
+
+
+def test_deep_collections():
+    g = {"type": "Point", "coordinates": [1, 2]}
+    for _ in range(50):
+        g = {"type": "GeometryCollection", "geometries": [g]}
+    assert Geometry.loads(g)["type"] == "GeometryCollection"
+    for _ in range(100000):
+        g = {"type": "GeometryCollection", "geometries": [g]}
+    with pytest.raises(RecursionError):
+        Geometry.loads(g)
+
+
+def test_signature():
+    ann = Geometry.loads.__annotations__
+    assert ann == {"coordinates": "Union[str, list, dict]", "code": "Union[int, None]", "return": "dict"}
+    assert Geometry.__mro__[1].__name__ == "TivenBase"
+    assert Geometry().subscribers == {}
+    with pytest.raises(TypeError, match=r"^loads\(\) takes at least 2 positional arguments \(1 given\)$"):
+        Geometry.loads()
