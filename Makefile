@@ -33,7 +33,7 @@ build: venv
 
 run: venv
 	$(PY) -m pip install -q --no-build-isolation .
-	cd examples && ../$(PY) show_module.py
+	cd examples && ../$(PY) export_sample.py
 
 test: build
 	$(PY) -m pytest -q tests

@@ -144,3 +144,15 @@ print('then', src.tivenpy.__version__, sorted(src.tivenpy.__all__) == sorted(src
     out = subprocess.run([sys.executable, "-c", code, root], capture_output=True, text=True)
     assert out.returncode == 0, out.stderr
     assert out.stdout.split("\n")[:2] == ["failed True False", "then 2025.9.10 True"]
+
+
+def test_loads_docstring_example_runs():
+    import doctest
+
+    assert list(tivenpy.__test__) == ["Geometry.loads"]
+    assert tivenpy.__test__["Geometry.loads"] == tivenpy.Geometry.loads.__doc__
+    finder = doctest.DocTestFinder()
+    runner = doctest.DocTestRunner()
+    for test in finder.find(tivenpy.__test__["Geometry.loads"], "loads", globs={"Geometry": tivenpy.Geometry}):
+        runner.run(test)
+    assert runner.failures == 0 and runner.tries > 0

@@ -192,7 +192,7 @@ GeomType keyword_type(Text t, Span k, int branch) {
         const char* utf8 = PyUnicode_AsUTF8AndSize(up.get(), &n);
         if (!utf8) {
             PyErr_Clear();
-            upper = "?";
+            upper.assign(1, '?');
         } else {
             upper.assign(utf8, static_cast<size_t>(n));
         }
@@ -376,6 +376,13 @@ void add_geometry_class(ModuleState& st) {
     b.method(kSwapXY);
     b.method(kGetXY);
     st.Geometry = b.finish();
+
+    // The docstring of loads carries a worked example that doctest runs.
+    Ref tests = own(PyDict_New());
+    Ref loads_method = own(PyObject_GetAttrString(st.Geometry.get(), "loads"));
+    Ref doc = own(PyObject_GetAttrString(loads_method.get(), "__doc__"));
+    check(PyDict_SetItemString(tests.get(), "Geometry.loads", doc.get()));
+    check(PyObject_SetAttrString(st.module, "__test__", tests.get()));
 }
 
 }  // namespace tiven
