@@ -1,3 +1,4 @@
+import errno
 import os
 import struct
 import time
@@ -210,8 +211,10 @@ def test_negative_offsets(tmp_path, offset):
     else:
         struct.pack_into("<i", data, offset, -3)
     path = w.write(tmp_path / "n.WL", bytes(data))
-    with pytest.raises(OSError, match=r"\[Errno 22\] Invalid argument"):
+    with pytest.raises(OSError, match=r"\[Errno 22\] Invalid argument") as caught:
         t.MapGisFile(path)
+    # The error a file object's seek raises, errno and all.
+    assert (caught.value.errno, caught.value.strerror) == (errno.EINVAL, os.strerror(errno.EINVAL))
 
 
 def test_damaged_records_still_construct(tmp_path):

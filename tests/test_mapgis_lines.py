@@ -1,5 +1,6 @@
 import gc
 import math
+import errno
 import os
 import random
 import struct
@@ -205,9 +206,13 @@ def test_record_count_beyond_the_records(tmp_path):
 
 def test_corrupt_offsets(tmp_path):
     path = make(tmp_path, [w.Line([(1, 1)], start=-10**6)])
-    with pytest.raises(OSError, match=r"\[Errno 22\] Invalid argument"):
+    with pytest.raises(OSError, match=r"\[Errno 22\] Invalid argument") as caught:
         list(t.MapGisFile(path).getFeature())
+    assert caught.value.errno == errno.EINVAL
     assert open_fds(path) == 0
+    with pytest.raises(OSError) as caught:
+        t.MapGisFile(path).saveAsGeoJson(str(tmp_path / "n.json"))
+    assert caught.value.errno == errno.EINVAL
     path = make(tmp_path, [w.Line([(1, 1)], vertex_count=2**31 - 1)], name="big.WL")
     with pytest.raises(struct.error):
         list(t.MapGisFile(path).getFeature())

@@ -1,5 +1,6 @@
 """Point files: the six subtypes, their styles and texts, ids and attributes."""
 
+import errno
 import json
 import os
 import struct
@@ -163,8 +164,9 @@ def test_negative_text_position_raises(make):
     before = open_fds()
     g = m.getFeature()
     assert next(g)["style"]["text"] == "a"
-    with pytest.raises(OSError):
+    with pytest.raises(OSError) as caught:
         next(g)
+    assert caught.value.errno == errno.EINVAL
     assert open_fds() == before
 
 

@@ -31,6 +31,7 @@ public:
     void finish() noexcept;
 
 private:
+    bool step(Ref* feature, LineFeatureParts* parts, long long* id);
     bool set_up();
 
     Ref self_;

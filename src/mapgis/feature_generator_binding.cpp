@@ -417,6 +417,16 @@ FeatureWalk::FeatureWalk(PyObject* self) : self_(Ref::borrow(self)) {}
 FeatureWalk::~FeatureWalk() = default;
 
 bool FeatureWalk::advance(Ref* feature, LineFeatureParts* parts, long long* id) {
+    try {
+        return step(feature, parts, id);
+    } catch (const Error& e) {
+        // A bad seek position: the OSError a file object raises, errno and all.
+        if (e.kind() != ErrorKind::OSError) throw;
+        raise_reader_os_error(e);
+    }
+}
+
+bool FeatureWalk::step(Ref* feature, LineFeatureParts* parts, long long* id) {
     if (!started_) {
         started_ = true;
         if (!set_up()) {

@@ -28,6 +28,13 @@ int64_t as_int64(PyObject* value);
 // the interpreter's OSError subclass with errno and file name, as open() does.
 void open_binary(BinaryFile& file, PyObject* path);
 
+// Raises a reader error "[Errno N] text" as the interpreter's OSError(N, text),
+// errno attribute included, as a file object raises it (a negative seek).
+[[noreturn]] void raise_reader_os_error(const Error& e);
+
+// file.seek(pos), a bad position raising the file object's OSError.
+void seek_file(BinaryFile& file, int64_t pos);
+
 // self.bytesToStr(data, encoding) / self.bytesInteger(data), looked up on the object.
 Ref decode_text(PyObject* self, std::string_view data, PyObject* encoding);
 Ref decode_integer(PyObject* self, std::string_view data);

@@ -69,8 +69,21 @@ void open_binary(BinaryFile& file, PyObject* path) {
     }
 }
 
-namespace {
-}  // namespace
+void raise_reader_os_error(const Error& e) {
+    const char* m = e.what();
+    errno = std::strncmp(m, "[Errno ", 7) == 0 ? std::atoi(m + 7) : EIO;
+    PyErr_SetFromErrno(PyExc_OSError);
+    throw PythonErrorSet{};
+}
+
+void seek_file(BinaryFile& file, int64_t pos) {
+    try {
+        file.seek(pos);
+    } catch (const Error& e) {
+        if (e.kind() != ErrorKind::OSError) throw;
+        raise_reader_os_error(e);
+    }
+}
 
 Ref decode_text(PyObject* self, std::string_view data, PyObject* encoding) {
     static PyObject* name = interned("bytesToStr");

@@ -91,7 +91,7 @@ Ref file_init(const Call& c) {
     // ends in the struct error at the first short entry, nothing allocated ahead.
     Ref heads = own(PyList_New(0));
     set_attr(self, "_featureDataHeads", heads.copy());
-    f.seek(h.start);
+    seek_file(f, h.start);
     for (int32_t k = 0; k < h.heads; ++k) {
         std::vector<uint8_t> rec = read_record(f, data_head_layout());
         DataHead d = decode_data_head(rec.data());
@@ -129,7 +129,7 @@ Ref file_init(const Call& c) {
         throw PythonErrorSet{};
     }
     int64_t data_start = PyLong_AsLongLong(PyTuple_GET_ITEM(PyList_GET_ITEM(heads.get(), section), 0));
-    f.seek(data_start);
+    seek_file(f, data_start);
     std::vector<uint8_t> field_head_bytes = read_record(f, field_head_layout());
     FieldHead fh = decode_field_head(field_head_bytes.data());
     Ref field_struct = own(PyDict_New());
