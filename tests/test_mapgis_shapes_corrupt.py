@@ -89,3 +89,32 @@ def test_damaged_files(tmp_path, kind, seed):
                           capture_output=True, text=True, timeout=120, cwd=ROOT)
     assert proc.returncode == 0, proc.stderr[-2000:]
     assert proc.stdout.startswith("[(")
+
+
+def _small_file(kind):
+    import mapgis_writer as mw
+    import mapgis_writer_shapes as ws
+    if kind == "line":
+        return mw.line_file([mw.Line([(1.0, 2.0)])])
+    if kind == "point":
+        return ws.point_file([ws.Point(1.0, 2.0, 0, text="a")])
+    parts = ws.PolygonParts()
+    parts.add_polygon([parts.add_arc([(0, 0), (1, 0)], 1, 2)])
+    return ws.polygon_file(parts)
+
+
+@pytest.mark.parametrize("kind, section", [("line", 0), ("line", 1), ("line", 2), ("point", 0), ("point", 1),
+                                           ("polygon", 0), ("polygon", 1), ("polygon", 3), ("polygon", 8),
+                                           ("polygon", 9)])
+def test_section_start_beyond_64_bits(tmp_path, kind, section):
+    # A start altered so far that the record offset leaves 64 bits: refused as
+    # a file object's seek refuses it, never wrapped round to another position.
+    sys.path.insert(0, os.path.dirname(__file__))
+    import mapgis_writer as mw
+    import src.tivenpy as t
+    m = t.MapGisFile(mw.write(tmp_path / "f.bin", _small_file(kind)))
+    heads = list(m._featureDataHeads)
+    heads[section] = (2**63 - 1, 0, 0)
+    m._featureDataHeads = heads
+    with pytest.raises(ValueError, match="cannot fit 'int' into an offset-sized integer"):
+        list(m.getFeature())

@@ -57,6 +57,19 @@ private:
     Block blocks_[kBlocks];
 };
 
+// Offset arithmetic on positions that may come from altered attributes: a
+// result beyond 64 bits is refused as a file object's seek refuses it.
+inline int64_t offset_add(int64_t a, int64_t b) {
+    int64_t r;
+    if (__builtin_add_overflow(a, b, &r)) fail(ErrorKind::ValueError, "cannot fit 'int' into an offset-sized integer");
+    return r;
+}
+inline int64_t offset_mul(int64_t a, int64_t b) {
+    int64_t r;
+    if (__builtin_mul_overflow(a, b, &r)) fail(ErrorKind::ValueError, "cannot fit 'int' into an offset-sized integer");
+    return r;
+}
+
 // Little-endian fixed-width decoding from a byte buffer (memcpy, no overlays).
 template <typename T>
 inline T load_le(const uint8_t* p) {

@@ -35,18 +35,6 @@ const Names& names() {
     return n;
 }
 
-int64_t checked_add(int64_t a, int64_t b) {
-    int64_t r;
-    if (__builtin_add_overflow(a, b, &r)) fail(ErrorKind::OverflowError, "Python int too large to convert to C long");
-    return r;
-}
-
-int64_t checked_mul(int64_t a, int64_t b) {
-    int64_t r;
-    if (__builtin_mul_overflow(a, b, &r)) fail(ErrorKind::OverflowError, "Python int too large to convert to C long");
-    return r;
-}
-
 // item[key] for a dict field description; any mapping works.
 Ref field_item(PyObject* field, PyObject* key) {
     if (PyDict_CheckExact(field)) {
@@ -120,7 +108,7 @@ public:
     // flat: name -> value, as the export writes it; else name -> entry.
     Ref decode(int64_t position, bool flat) {
         const Names& n = names();
-        file_.seek(checked_add(position, 1));
+        file_.seek(offset_add(position, 1));
         Ref properties = own(PyDict_New());
         Ref it = own(PyObject_GetIter(fields_.get()));
         while (Ref field = Ref::steal(PyIter_Next(it.get()))) {
@@ -299,7 +287,7 @@ int64_t FeatureContext::section_start(Py_ssize_t n) const {
 
 Ref FeatureContext::properties(int64_t index, bool flat) const {
     AttributeDecoder decoder(self_, file_);
-    return decoder.decode(checked_add(field_offset_, checked_mul(index, fields_length_)), flat);
+    return decoder.decode(offset_add(field_offset_, offset_mul(index, fields_length_)), flat);
 }
 
 Ref FeatureContext::time_stamp() const { return own(PyObject_GetAttr(self_, names().TimeStamp)); }
@@ -370,14 +358,14 @@ void start_line_kind(const FeatureContext& ctx) {
 bool read_line_parts(const FeatureContext& ctx, int64_t index, LineFeatureParts& out, bool flat) {
     const RecordLayout& l = polyline_layout();
     int64_t start0 = ctx.section_start(0);
-    ctx.file().seek(checked_add(start0, checked_mul(index + 1, static_cast<int64_t>(l.size()))));
+    ctx.file().seek(offset_add(start0, offset_mul(index + 1, static_cast<int64_t>(l.size()))));
     std::vector<uint8_t> rec = read_record(ctx.file(), l);
     const uint8_t* r = rec.data();
     if (l.integer(r, 0) != 1) return false;  // deleted record: no feature, no id
 
     out.properties = ctx.properties(index, flat);
     int64_t start1 = ctx.section_start(1);
-    out.coordinates = read_vertices(ctx.file(), checked_add(start1, l.integer(r, 5)), l.integer(r, 4));
+    out.coordinates = read_vertices(ctx.file(), offset_add(start1, l.integer(r, 5)), l.integer(r, 4));
     StyleBuilder style(ctx);
     style.set(0, py_int(l.integer(r, 7)));    // LineNo
     style.set(1, py_int(l.integer(r, 8)));    // SubLineNo
@@ -484,7 +472,7 @@ bool FeatureWalk::set_up() {
     Ref parts[3];
     unpack_three(entry.get(), parts);
     int64_t data_start = as_int64(parts[0].get());
-    int64_t field_offset = checked_add(checked_add(data_start, as_int64(field_size.get())),
+    int64_t field_offset = offset_add(offset_add(data_start, as_int64(field_size.get())),
                                        as_int64(fields_length.get()));
     Ref lib_name = get_attr(self, "PcolorLibFile");
     Ref resolved;

@@ -48,7 +48,7 @@ PointHead decode_point_head(const uint8_t* p) {
 }
 
 PointHead PointRecordReader::read_head(int64_t index) {
-    f_.seek(records_start_ + (index + 1) * kPointRecordSize);
+    f_.seek(offset_add(records_start_, offset_mul(index + 1, kPointRecordSize)));
     std::vector<uint8_t> rec = read_record(f_, layouts().head);
     return decode_point_head(rec.data());
 }
@@ -69,7 +69,7 @@ PointStyle PointRecordReader::read_style(const PointHead& head,
     const uint8_t* b = rec.data();
 
     if (type == 0 || type == 4 || type == 5) {
-        f_.seek(text_start() + head.text_offset);
+        f_.seek(offset_add(text_start(), head.text_offset));
         // A negative count reads nothing: the text is empty, never the rest of the file.
         if (head.text_count > 0) st.text = f_.read(head.text_count);
     }

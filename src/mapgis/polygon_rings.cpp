@@ -53,14 +53,14 @@ PolygonRecord decode_polygon_record(const uint8_t* p) {
 PolygonRecord read_polygon_record(BinaryFile& f, int64_t polygons_start, int64_t index) {
     const RecordLayout& l = layouts().polygon;
     const int64_t size = static_cast<int64_t>(l.size());
-    std::vector<uint8_t> rec = read_record_at(f, polygons_start + (index + 1) * size, l);
+    std::vector<uint8_t> rec = read_record_at(f, offset_add(polygons_start, offset_mul(index + 1, size)), l);
     return decode_polygon_record(rec.data());
 }
 
 std::vector<Ring> read_polygon_rings(BinaryFile& f, const ArcSections& s,
                                      const PolygonRecord& record) {
     // The whole arc list is read before any arc; its first entry is skipped.
-    f.seek(s.coords + record.start + 4);
+    f.seek(offset_add(offset_add(s.coords, record.start), 4));
     std::vector<int32_t> arc_list;
     const int64_t entries = static_cast<int64_t>(record.polylines) - 1;
     if (entries > 0) {
@@ -82,15 +82,15 @@ std::vector<Ring> read_polygon_rings(BinaryFile& f, const ArcSections& s,
         const RecordLayout& topology = layouts().topology;
         const RecordLayout& line = polyline_layout();
         std::vector<uint8_t> t = read_record_at(
-            f, s.topology + number * static_cast<int64_t>(topology.size()), topology);
+            f, offset_add(s.topology, number * static_cast<int64_t>(topology.size())), topology);
         std::vector<uint8_t> a = read_record_at(
-            f, s.arcs + number * static_cast<int64_t>(line.size()), line);
+            f, offset_add(s.arcs, number * static_cast<int64_t>(line.size())), line);
         ChainArc arc;
         arc.start_node = topology.integer(t.data(), 0);
         arc.finish_node = topology.integer(t.data(), 1);
         const int64_t vertices = line.integer(a.data(), 4);
         const int64_t start = line.integer(a.data(), 5);
-        arc.vertices = read_vertices(f, s.coords + start, vertices);
+        arc.vertices = read_vertices(f, offset_add(s.coords, start), vertices);
         vertices_held += static_cast<int64_t>(arc.vertices.size());
         if (vertices_held > vertex_limit)
             fail(ErrorKind::ValueError, "polygon arcs at offset " + std::to_string(s.coords + record.start) +
