@@ -194,14 +194,23 @@ def test_file_cut_inside_the_vertices(tmp_path):
     assert open_fds(path) == 0
 
 
-def test_record_count_beyond_the_records(tmp_path):
+@pytest.mark.parametrize("count", [10**6, 2**63 - 1, 2**63, 2**70])
+def test_record_count_beyond_the_records(tmp_path, count):
     path = make(tmp_path, [w.Line([(1, 1)])])
     m = t.MapGisFile(path)
-    m.RecordCount = 10**6
+    m.RecordCount = count
     g = m.getFeature()
     next(g)
     with pytest.raises(struct.error, match="unpack requires a buffer of 57 bytes"):
         next(g)
+
+
+@pytest.mark.parametrize("count", [0, -1, -2**63, -2**70])
+def test_record_count_below_one_walks_nothing(tmp_path, count):
+    m = t.MapGisFile(make(tmp_path, [w.Line([(1, 1)])]))
+    m.RecordCount = count
+    assert list(m.getFeature()) == []
+    assert m.StyleItems is not None
 
 
 def test_corrupt_offsets(tmp_path):

@@ -499,7 +499,13 @@ bool FeatureWalk::set_up() {
         case 1: start_point_kind(*ctx_); break;
         default: start_polygon_kind(*ctx_); break;
     }
-    limit_ = as_int64(limit.get());
+    // range(RecordCount): a count beyond 64 bits walks until the records run
+    // out (the struct error past the end), a negative one walks nothing.
+    Ref count = own(PyNumber_Index(limit.get()));
+    int overflow = 0;
+    long long n = PyLong_AsLongLongAndOverflow(count.get(), &overflow);
+    if (n == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+    limit_ = overflow > 0 ? std::numeric_limits<int64_t>::max() : overflow < 0 ? 0 : n;
     return true;
 }
 
