@@ -128,7 +128,22 @@ PyObject* throw_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs) 
         PyErr_SetString(PyExc_ValueError, "generator already executing");
         return nullptr;
     }
+    // A suspended generator function lets no StopIteration out: it becomes a
+    // RuntimeError, as for a generator written in Python.
+    bool suspended = g->started && !g->finished;
     finish(g);
+    if (suspended && PyErr_GivenExceptionMatches(exc, PyExc_StopIteration)) {
+        PyObject* text = PyUnicode_FromString("generator raised StopIteration");
+        PyObject* err = text ? PyObject_CallOneArg(PyExc_RuntimeError, text) : nullptr;
+        Py_XDECREF(text);
+        if (!err) {
+            Py_DECREF(exc);
+            return nullptr;
+        }
+        PyException_SetCause(err, Py_NewRef(exc));
+        PyException_SetContext(err, exc);
+        exc = err;
+    }
     PyErr_SetRaisedException(exc);
     return nullptr;
 }
