@@ -273,6 +273,17 @@ def test_swap_xy_closed_ring_swapped_once():
     assert Geometry.swapXY(d)["coordinates"] == [[8, 7], [8, 7], [2, 1]]
 
 
+class Vertex(list):
+    pass
+
+
+def test_swap_xy_shared_vertex_of_any_kind_swapped_once():
+    first = Vertex([0, 1])
+    d = {"type": "Polygon", "coordinates": [[first, Vertex([2, 3]), [4, 5], first]]}
+    Geometry.swapXY(d)
+    assert d["coordinates"] == [[[1, 0], [3, 2], [5, 4], [1, 0]]]
+
+
 @pytest.mark.parametrize(
     "value, exc_type, message",
     [
