@@ -134,3 +134,20 @@ def test_thrown_stop_iteration_as_in_a_python_generator(mode):
     g = tivenpy.MapGrid.grid(40, 36, 114, 120, 6)
     assert _thrown(g, mode) == _thrown(_python_generator(), mode)
     assert next(g, "done") == "done"
+
+
+class _Flag:
+    def __bool__(self):
+        return False
+
+
+def test_generator_in_a_cycle_is_collected():
+    import weakref
+
+    flag = _Flag()
+    flag.g = tivenpy.MapGrid.grid(40, 36, 114, 120, 6, flag)
+    next(flag.g)
+    ref = weakref.ref(flag)
+    del flag
+    gc.collect()
+    assert ref() is None

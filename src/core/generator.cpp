@@ -148,14 +148,29 @@ PyObject* throw_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs) 
     return nullptr;
 }
 
+int traverse(PyObject* self, visitproc visit, void* arg) {
+    auto* g = reinterpret_cast<GeneratorObject*>(self);
+    Py_VISIT(g->name);
+    Py_VISIT(g->qualname);
+    return g->body ? g->body->traverse(visit, arg) : 0;
+}
+
+// The cycle collector's way out: the body closes and lets go of what it holds.
+int clear(PyObject* self) {
+    auto* g = reinterpret_cast<GeneratorObject*>(self);
+    if (!g->running) finish(g);
+    return 0;
+}
+
 void dealloc(PyObject* self) {
     auto* g = reinterpret_cast<GeneratorObject*>(self);
+    PyObject_GC_UnTrack(self);
     PyObject* pending = PyErr_GetRaisedException();
     finish(g);
     PyErr_SetRaisedException(pending);
     Py_CLEAR(g->name);
     Py_CLEAR(g->qualname);
-    PyObject_Free(self);
+    PyObject_GC_Del(self);
 }
 
 PyObject* repr(PyObject* self) {
@@ -190,7 +205,9 @@ PyTypeObject* generator_type() {
     if (GeneratorType.tp_flags & Py_TPFLAGS_READY) return &GeneratorType;
     GeneratorType.tp_name = "tivenpy_generator";
     GeneratorType.tp_basicsize = sizeof(GeneratorObject);
-    GeneratorType.tp_flags = Py_TPFLAGS_DEFAULT;
+    GeneratorType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC;
+    GeneratorType.tp_traverse = traverse;
+    GeneratorType.tp_clear = clear;
     GeneratorType.tp_iter = PyObject_SelfIter;
     GeneratorType.tp_iternext = iternext;
     GeneratorType.tp_dealloc = dealloc;
@@ -208,7 +225,7 @@ Ref make_generator(std::unique_ptr<GeneratorBody> body, const char* name, const 
     PyTypeObject* type = generator_type();
     Ref n = py_str(name);
     Ref q = py_str(qualname);
-    auto* g = PyObject_New(GeneratorObject, type);
+    auto* g = PyObject_GC_New(GeneratorObject, type);
     if (!g) throw PythonErrorSet{};
     g->body = body.release();
     g->name = n.release();
@@ -216,6 +233,7 @@ Ref make_generator(std::unique_ptr<GeneratorBody> body, const char* name, const 
     g->started = false;
     g->running = false;
     g->finished = false;
+    PyObject_GC_Track(reinterpret_cast<PyObject*>(g));
     return Ref::steal(reinterpret_cast<PyObject*>(g));
 }
 
