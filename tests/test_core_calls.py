@@ -151,3 +151,16 @@ def test_generator_in_a_cycle_is_collected():
     del flag
     gc.collect()
     assert ref() is None
+
+
+class _StopTruth:
+    def __bool__(self):
+        raise StopIteration
+
+
+def test_stop_iteration_from_the_body_is_an_error_not_the_end():
+    g = tivenpy.MapGrid.grid(40, 36, 114, 120, 6, _StopTruth())
+    with pytest.raises(RuntimeError, match="^generator raised StopIteration$") as info:
+        list(g)
+    assert type(info.value.__cause__) is StopIteration
+    assert next(g, "done") == "done"

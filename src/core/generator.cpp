@@ -34,6 +34,23 @@ void finish(GeneratorObject* g) noexcept {
     }
 }
 
+// A generator function lets no StopIteration out of its body (it would read as
+// the end of the items): it becomes a RuntimeError, as in a Python generator.
+// Takes the exception and returns the one to raise.
+PyObject* stop_iteration_escaped(PyObject* exc) {
+    if (!PyErr_GivenExceptionMatches(exc, PyExc_StopIteration)) return exc;
+    PyObject* text = PyUnicode_FromString("generator raised StopIteration");
+    PyObject* err = text ? PyObject_CallOneArg(PyExc_RuntimeError, text) : nullptr;
+    Py_XDECREF(text);
+    if (!err) {
+        Py_DECREF(exc);
+        return PyErr_GetRaisedException();
+    }
+    PyException_SetCause(err, Py_NewRef(exc));
+    PyException_SetContext(err, exc);
+    return err;
+}
+
 // The next item; null with no exception set when exhausted.
 PyObject* step(GeneratorObject* g) {
     if (g->running) {
@@ -49,6 +66,7 @@ PyObject* step(GeneratorObject* g) {
         item = r.release();
     } catch (...) {
         set_python_error_from_current_exception();
+        PyErr_SetRaisedException(stop_iteration_escaped(PyErr_GetRaisedException()));
     }
     g->running = false;
     if (!item) finish(g);
@@ -128,22 +146,11 @@ PyObject* throw_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs) 
         PyErr_SetString(PyExc_ValueError, "generator already executing");
         return nullptr;
     }
-    // A suspended generator function lets no StopIteration out: it becomes a
-    // RuntimeError, as for a generator written in Python.
+    // Thrown into a suspended body, it leaves the body; before the start or
+    // after the end it never enters it.
     bool suspended = g->started && !g->finished;
     finish(g);
-    if (suspended && PyErr_GivenExceptionMatches(exc, PyExc_StopIteration)) {
-        PyObject* text = PyUnicode_FromString("generator raised StopIteration");
-        PyObject* err = text ? PyObject_CallOneArg(PyExc_RuntimeError, text) : nullptr;
-        Py_XDECREF(text);
-        if (!err) {
-            Py_DECREF(exc);
-            return nullptr;
-        }
-        PyException_SetCause(err, Py_NewRef(exc));
-        PyException_SetContext(err, exc);
-        exc = err;
-    }
+    if (suspended) exc = stop_iteration_escaped(exc);
     PyErr_SetRaisedException(exc);
     return nullptr;
 }
