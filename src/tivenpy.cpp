@@ -18,7 +18,9 @@ constexpr int kCompiledMinor = 13;
 
 // One interpreter per process, one module object per process.
 int64_t g_main_interpreter_id = -1;
-PyObject* g_module = nullptr;  // borrowed: kept alive by the module table and its users
+// Owned: the module lives for the process, so that a later import after it was
+// dropped from sys.modules (and by everyone else) still finds it.
+PyObject* g_module = nullptr;
 
 const char kModuleDoc[] =
     "\n"
@@ -170,7 +172,7 @@ void forget_module(PyObject* module) {
         Py_DECREF(entered);
     }
     PyErr_Clear();
-    g_module = nullptr;
+    Py_CLEAR(g_module);
     state() = ModuleState();
     PyErr_SetRaisedException(pending);
 }
@@ -182,7 +184,7 @@ int module_exec(PyObject* module) {
                         "Module 'tivenpy' has already been imported. Re-initialisation is not supported.");
         return -1;
     }
-    g_module = module;
+    g_module = Py_NewRef(module);
     try {
         run_body(module);
         return 0;

@@ -111,3 +111,56 @@ def test_no_reference_leaks(paths):
     gc.collect()
     after = sys.getallocatedblocks()
     assert after - before < 200
+
+
+def _python_generator():
+    yield 1
+    yield 2
+
+
+def _thrown(g, mode):
+    if mode == "suspended":
+        next(g)
+    elif mode == "exhausted":
+        list(g)
+    try:
+        g.throw(StopIteration("x"))
+    except BaseException as e:  # noqa: BLE001
+        return type(e), str(e), type(e.__cause__)
+
+
+@pytest.mark.parametrize("mode", ["fresh", "suspended", "exhausted"])
+def test_thrown_stop_iteration_as_in_a_python_generator(mode):
+    g = tivenpy.MapGrid.grid(40, 36, 114, 120, 6)
+    assert _thrown(g, mode) == _thrown(_python_generator(), mode)
+    assert next(g, "done") == "done"
+
+
+class _Flag:
+    def __bool__(self):
+        return False
+
+
+def test_generator_in_a_cycle_is_collected():
+    import weakref
+
+    flag = _Flag()
+    flag.g = tivenpy.MapGrid.grid(40, 36, 114, 120, 6, flag)
+    next(flag.g)
+    ref = weakref.ref(flag)
+    del flag
+    gc.collect()
+    assert ref() is None
+
+
+class _StopTruth:
+    def __bool__(self):
+        raise StopIteration
+
+
+def test_stop_iteration_from_the_body_is_an_error_not_the_end():
+    g = tivenpy.MapGrid.grid(40, 36, 114, 120, 6, _StopTruth())
+    with pytest.raises(RuntimeError, match="^generator raised StopIteration$") as info:
+        list(g)
+    assert type(info.value.__cause__) is StopIteration
+    assert next(g, "done") == "done"

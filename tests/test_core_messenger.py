@@ -150,3 +150,45 @@ def test_replaced_table_is_used():
     m.subscribers = Table()
     m.subscribe("k", print)
     assert type(m.subscribers) is Table and m.subscribers["k"] == [print]
+
+
+class Counted(tivenpy.Messenger):
+    # `subscribers` read through a property that counts its readings.
+    def __init__(self):
+        self.__dict__["_table"] = {}
+        self.__dict__["reads"] = 0
+
+    @property
+    def subscribers(self):
+        self.__dict__["reads"] += 1
+        return self._table
+
+
+def _no_slot(v):
+    pass
+
+
+@pytest.mark.parametrize(
+    "prepare,operation,reads",
+    [
+        ([], lambda m: m.subscribe("k", print), 4),
+        ([("k", len)], lambda m: m.subscribe("k", print), 3),
+        ([("k", print)], lambda m: m.subscribe("k", print), 2),
+        ([("k", print)], lambda m: m.unsubscribe(), 1),
+        ([("k", print)], lambda m: m.unsubscribe("k"), 2),
+        ([("k", print)], lambda m: m.unsubscribe("k", print), 3),
+        ([("k", print)], lambda m: m.unsubscribe("k", _no_slot), 2),
+        ([("k", print)], lambda m: m.unsubscribe("x", print), 1),
+        ([("k", len)], lambda m: m.publish("k", "v"), 2),
+        ([("k", len)], lambda m: m.publish("x"), 1),
+    ],
+)
+def test_table_looked_up_at_every_use(prepare, operation, reads):
+    m = Counted()
+    for key, slot in prepare:
+        m._table.setdefault(key, []).append(slot)
+    try:
+        operation(m)
+    except TypeError:
+        pass
+    assert m.reads == reads

@@ -156,3 +156,22 @@ def test_loads_docstring_example_runs():
     for test in finder.find(tivenpy.__test__["Geometry.loads"], "loads", globs={"Geometry": tivenpy.Geometry}):
         runner.run(test)
     assert runner.failures == 0 and runner.tries > 0
+
+
+def test_module_kept_after_every_reference_is_dropped():
+    code = """
+import gc, sys, weakref
+sys.path.insert(0, sys.argv[1])
+import src.tivenpy
+w = weakref.ref(src.tivenpy)
+del sys.modules['src.tivenpy'], src.tivenpy
+gc.collect()
+print(w() is not None)
+import src.tivenpy
+print(src.tivenpy is w(), src.tivenpy.Geometry.loads([1, 2]))
+"""
+    root = str(__import__("pathlib").Path(tivenpy.__file__).parent.parent)
+    env = dict(__import__("os").environ, PYTHONMALLOC="debug")
+    out = subprocess.run([sys.executable, "-c", code, root], capture_output=True, text=True, env=env)
+    assert out.returncode == 0, out.stderr
+    assert out.stdout.split("\n")[:2] == ["True", "True {'type': 'Point', 'coordinates': [1.0, 2.0]}"]

@@ -109,6 +109,27 @@ def test_ring_closed_by_its_first_vertex():
     assert result["coordinates"][0] is ring
 
 
+class LoudRepr:
+    def __init__(self, seen):
+        self.seen = seen
+
+    def __repr__(self):
+        self.seen.append(1)
+        return "loud"
+
+
+def test_ring_closure_reads_the_text_of_a_shared_vertex():
+    # The first and last vertex are one object: their texts are still made,
+    # as the comparison by text makes them.
+    v = [0, 0, 10**5000]
+    with pytest.raises(ValueError, match="Exceeds the limit"):
+        Geometry.loads({"type": "Polygon", "coordinates": [[v, [1, 1], [2, 2], v]]})
+    seen = []
+    v = [0, 0, LoudRepr(seen)]
+    Geometry.loads({"type": "Polygon", "coordinates": [[v, [1, 1], [2, 2], v]]})
+    assert seen == [1, 1]
+
+
 def test_large_line_compacts_in_place():
     line = [[i // 3, 0] for i in range(30000)]
     result = Geometry.loads(line)

@@ -1,5 +1,7 @@
 """Geometry.dumps, toWkt, swapXY and getXY."""
 import collections
+import datetime
+import decimal
 import random
 import json
 
@@ -19,6 +21,33 @@ def outcome(fn, *args):
 
 # ---- dumps -------------------------------------------------------------------
 
+class OwnIter(list):
+    # Iterated, as the json module does; __len__ is not asked.
+    def __iter__(self):
+        return iter([9] if super().__len__() else [])
+
+    def __len__(self):
+        return 7
+
+
+class OwnItems(dict):
+    # items() written; an empty dict is "{}" whatever __len__ says.
+    def items(self):
+        return [("x", [1, 2]), (3, None)]
+
+    def __len__(self):
+        return 0
+
+
+class BadItems(dict):
+    def __init__(self, items):
+        super().__init__(k=1)
+        self._items = items
+
+    def items(self):
+        return self._items
+
+
 @pytest.mark.parametrize(
     "value",
     [
@@ -31,6 +60,7 @@ def outcome(fn, *args):
         {"f": [1e16, 1e-05, 0.1, -115.81, float("inf"), float("-inf"), float("nan"), 5e-324, 1.7976931348623157e308]},
         {"i": [0, -1, 2**63, -(2**63) - 1, 10**40, True, False, None]},
         {"o": collections.OrderedDict(b=1, a=2), "s": collections.UserString("x").data},
+        {"l": OwnIter([1, 2]), "e": OwnIter(), "d": OwnItems(a=1), "z": OwnItems()},
     ],
 )
 def test_dumps_matches_json(value):
@@ -55,12 +85,20 @@ class Odd:
     [
         ({"a": {1, 2}}, TypeError, "Object of type set is not JSON serializable"),
         ({"a": Odd()}, TypeError, "Object of type Odd is not JSON serializable"),
+        ({"a": datetime.date(2020, 1, 2)}, TypeError, "Object of type date is not JSON serializable"),
+        ({"a": decimal.Decimal(1)}, TypeError, "Object of type Decimal is not JSON serializable"),
+        ({"a": BadItems([5])}, ValueError, "items must return 2-tuples"),
+        ({"a": BadItems([[1, 2]])}, ValueError, "items must return 2-tuples"),
+        ({"a": BadItems([(1, 2, 3)])}, ValueError, "items must return 2-tuples"),
+        ({"a": BadItems(5)}, TypeError, "BadItems.items() returned a non-iterable (type int)"),
         ({(1, 2): 1}, TypeError, "keys must be str, int, float, bool or None, not tuple"),
         (None, Exception, "[NoneType] is not a valid type in [coordinates] parameter."),
     ],
 )
 def test_dumps_errors(value, exc_type, message):
     assert outcome(Geometry.dumps, value) == (exc_type, message)
+    if value is not None:
+        assert outcome(lambda v: json.dumps(v, ensure_ascii=False, indent=4), value) == (exc_type, message)
 
 
 def test_dumps_cycle():
@@ -124,6 +162,24 @@ def test_to_wkt(value, expected):
 )
 def test_to_wkt_errors(value, exc_type, message):
     assert outcome(Geometry.toWkt, value) == (exc_type, message)
+
+
+def test_to_wkt_writes_every_member_before_joining():
+    written = []
+
+    class Odd(Geometry):
+        @classmethod
+        def toWkt(cls, geometry):
+            written.append(geometry)
+            if geometry == "bad":
+                raise ValueError("member failed")
+            return 5 if geometry == "five" else super().toWkt(geometry)
+
+    g = {"type": "GeometryCollection", "geometries": ["five", "bad"]}
+    assert outcome(Odd.toWkt, g) == (ValueError, "member failed")
+    g = {"type": "GeometryCollection", "geometries": ["five", "1 2"]}
+    assert outcome(Odd.toWkt, g) == (TypeError, "sequence item 0: expected str instance, int found")
+    assert written[-2:] == ["five", "1 2"]
 
 
 def test_calls_counted_with_class():
@@ -215,6 +271,17 @@ def test_swap_xy_closed_ring_swapped_once():
     shared = [7, 8]
     d = {"type": "MultiPoint", "coordinates": [shared, shared, [1, 2]]}
     assert Geometry.swapXY(d)["coordinates"] == [[8, 7], [8, 7], [2, 1]]
+
+
+class Vertex(list):
+    pass
+
+
+def test_swap_xy_shared_vertex_of_any_kind_swapped_once():
+    first = Vertex([0, 1])
+    d = {"type": "Polygon", "coordinates": [[first, Vertex([2, 3]), [4, 5], first]]}
+    Geometry.swapXY(d)
+    assert d["coordinates"] == [[[1, 0], [3, 2], [5, 4], [1, 0]]]
 
 
 @pytest.mark.parametrize(

@@ -157,6 +157,17 @@ def test_generator_protocol(tmp_path):
     assert open_fds(path) == 0
 
 
+def test_generator_kept_on_its_file_object_is_collected_and_closed(tmp_path):
+    path = make(tmp_path, [w.Line([(k, k)]) for k in range(3)])
+    m = t.MapGisFile(path)
+    m.features = m.getFeature()
+    next(m.features)
+    assert open_fds(path) == 1
+    del m
+    gc.collect()
+    assert open_fds(path) == 0
+
+
 def test_independent_generators(tmp_path):
     path = make(tmp_path, [w.Line([(k, k)]) for k in range(3)])
     m = t.MapGisFile(path)

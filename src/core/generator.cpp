@@ -34,6 +34,23 @@ void finish(GeneratorObject* g) noexcept {
     }
 }
 
+// A generator function lets no StopIteration out of its body (it would read as
+// the end of the items): it becomes a RuntimeError, as in a Python generator.
+// Takes the exception and returns the one to raise.
+PyObject* stop_iteration_escaped(PyObject* exc) {
+    if (!PyErr_GivenExceptionMatches(exc, PyExc_StopIteration)) return exc;
+    PyObject* text = PyUnicode_FromString("generator raised StopIteration");
+    PyObject* err = text ? PyObject_CallOneArg(PyExc_RuntimeError, text) : nullptr;
+    Py_XDECREF(text);
+    if (!err) {
+        Py_DECREF(exc);
+        return PyErr_GetRaisedException();
+    }
+    PyException_SetCause(err, Py_NewRef(exc));
+    PyException_SetContext(err, exc);
+    return err;
+}
+
 // The next item; null with no exception set when exhausted.
 PyObject* step(GeneratorObject* g) {
     if (g->running) {
@@ -49,6 +66,7 @@ PyObject* step(GeneratorObject* g) {
         item = r.release();
     } catch (...) {
         set_python_error_from_current_exception();
+        PyErr_SetRaisedException(stop_iteration_escaped(PyErr_GetRaisedException()));
     }
     g->running = false;
     if (!item) finish(g);
@@ -128,19 +146,38 @@ PyObject* throw_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs) 
         PyErr_SetString(PyExc_ValueError, "generator already executing");
         return nullptr;
     }
+    // Thrown into a suspended body, it leaves the body; before the start or
+    // after the end it never enters it.
+    bool suspended = g->started && !g->finished;
     finish(g);
+    if (suspended) exc = stop_iteration_escaped(exc);
     PyErr_SetRaisedException(exc);
     return nullptr;
 }
 
+int traverse(PyObject* self, visitproc visit, void* arg) {
+    auto* g = reinterpret_cast<GeneratorObject*>(self);
+    Py_VISIT(g->name);
+    Py_VISIT(g->qualname);
+    return g->body ? g->body->traverse(visit, arg) : 0;
+}
+
+// The cycle collector's way out: the body closes and lets go of what it holds.
+int clear(PyObject* self) {
+    auto* g = reinterpret_cast<GeneratorObject*>(self);
+    if (!g->running) finish(g);
+    return 0;
+}
+
 void dealloc(PyObject* self) {
     auto* g = reinterpret_cast<GeneratorObject*>(self);
+    PyObject_GC_UnTrack(self);
     PyObject* pending = PyErr_GetRaisedException();
     finish(g);
     PyErr_SetRaisedException(pending);
     Py_CLEAR(g->name);
     Py_CLEAR(g->qualname);
-    PyObject_Free(self);
+    PyObject_GC_Del(self);
 }
 
 PyObject* repr(PyObject* self) {
@@ -175,7 +212,9 @@ PyTypeObject* generator_type() {
     if (GeneratorType.tp_flags & Py_TPFLAGS_READY) return &GeneratorType;
     GeneratorType.tp_name = "tivenpy_generator";
     GeneratorType.tp_basicsize = sizeof(GeneratorObject);
-    GeneratorType.tp_flags = Py_TPFLAGS_DEFAULT;
+    GeneratorType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC;
+    GeneratorType.tp_traverse = traverse;
+    GeneratorType.tp_clear = clear;
     GeneratorType.tp_iter = PyObject_SelfIter;
     GeneratorType.tp_iternext = iternext;
     GeneratorType.tp_dealloc = dealloc;
@@ -193,7 +232,7 @@ Ref make_generator(std::unique_ptr<GeneratorBody> body, const char* name, const 
     PyTypeObject* type = generator_type();
     Ref n = py_str(name);
     Ref q = py_str(qualname);
-    auto* g = PyObject_New(GeneratorObject, type);
+    auto* g = PyObject_GC_New(GeneratorObject, type);
     if (!g) throw PythonErrorSet{};
     g->body = body.release();
     g->name = n.release();
@@ -201,6 +240,7 @@ Ref make_generator(std::unique_ptr<GeneratorBody> body, const char* name, const 
     g->started = false;
     g->running = false;
     g->finished = false;
+    PyObject_GC_Track(reinterpret_cast<PyObject*>(g));
     return Ref::steal(reinterpret_cast<PyObject*>(g));
 }
 

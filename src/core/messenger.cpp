@@ -19,7 +19,10 @@ namespace {
     throw PythonErrorSet{};
 }
 
+// The table is looked up on the object at every use, so that an object put in
+// its place (or a property) is what each step works on.
 Ref subscribers_of(PyObject* self) { return own(PyObject_GetAttrString(self, "subscribers")); }
+Ref slots_of(PyObject* self, PyObject* key) { return own(PyObject_GetItem(subscribers_of(self).get(), key)); }
 
 bool contains(PyObject* container, PyObject* item) { return check(PySequence_Contains(container, item)) == 1; }
 
@@ -37,14 +40,12 @@ Ref subscribe(const Call& c) {
     if (!PyCallable_Check(slot))
         type_error_with("The [messageSlot - ", slot, "] parameter must be a callable function.");
     if (PyUnicode_GET_LENGTH(key) == 0) type_error("The [messageKey] parameter should not be empty.");
-    Ref table = subscribers_of(self);
-    if (!contains(table.get(), key)) {
+    if (!contains(subscribers_of(self).get(), key)) {
         Ref fresh = own(PyList_New(0));
-        check(PyObject_SetItem(table.get(), key, fresh.get()));
+        check(PyObject_SetItem(subscribers_of(self).get(), key, fresh.get()));
     }
-    Ref slots = own(PyObject_GetItem(table.get(), key));
-    if (!contains(slots.get(), slot)) {
-        Ref r = own(PyObject_CallMethod(slots.get(), "append", "O", slot));
+    if (!contains(slots_of(self, key).get(), slot)) {
+        Ref r = own(PyObject_CallMethod(slots_of(self, key).get(), "append", "O", slot));
     }
     return py_none();
 }
@@ -53,19 +54,18 @@ Ref unsubscribe(const Call& c) {
     PyObject* self = c[0];
     PyObject* key = c[1];
     PyObject* slot = c[2];
-    Ref table = subscribers_of(self);
     if (key == Py_None || PyUnicode_GET_LENGTH(key) == 0) {
-        Ref r = own(PyObject_CallMethod(table.get(), "clear", nullptr));
+        Ref r = own(PyObject_CallMethod(subscribers_of(self).get(), "clear", nullptr));
         return py_none();
     }
-    if (!contains(table.get(), key)) type_error_with("The [messageKey - ", key, "] parameter not found.");
+    if (!contains(subscribers_of(self).get(), key))
+        type_error_with("The [messageKey - ", key, "] parameter not found.");
     if (!check(PyObject_IsTrue(slot))) {
-        check(PyObject_DelItem(table.get(), key));
+        check(PyObject_DelItem(subscribers_of(self).get(), key));
         return py_none();
     }
-    Ref slots = own(PyObject_GetItem(table.get(), key));
-    if (contains(slots.get(), slot)) {
-        Ref r = own(PyObject_CallMethod(slots.get(), "remove", "O", slot));
+    if (contains(slots_of(self, key).get(), slot)) {
+        Ref r = own(PyObject_CallMethod(slots_of(self, key).get(), "remove", "O", slot));
         return py_none();
     }
     // Name the slot: its __name__ when it has one, a text as itself, else str().
@@ -83,10 +83,8 @@ Ref publish(const Call& c) {
     PyObject* self = c[0];
     PyObject* key = c[1];
     PyObject* value = c[2];
-    Ref table = subscribers_of(self);
-    if (!contains(table.get(), key)) return py_none();
-    Ref slots = own(PyObject_GetItem(table.get(), key));
-    Ref it = own(PyObject_GetIter(slots.get()));
+    if (!contains(subscribers_of(self).get(), key)) return py_none();
+    Ref it = own(PyObject_GetIter(slots_of(self, key).get()));
     while (PyObject* raw = PyIter_Next(it.get())) {
         Ref slot = Ref::steal(raw);
         Ref r = Ref::steal(PyObject_CallOneArg(slot.get(), value));

@@ -130,6 +130,9 @@ public:
     virtual ~GeneratorBody() = default;
     virtual Ref next() = 0;
     virtual void close() noexcept {}
+    // Visits the Python objects the body owns, so that a generator kept alive
+    // only through a cycle (stored on the object it reads) is collected and closed.
+    virtual int traverse(visitproc, void*) { return 0; }
 };
 
 Ref make_generator(std::unique_ptr<GeneratorBody> body, const char* name, const char* qualname);

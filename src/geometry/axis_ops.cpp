@@ -49,14 +49,14 @@ Ref as_geometry(PyObject* cls, PyObject* value) {
     return own(PyObject_CallMethodOneArg(cls, loads, value));
 }
 
-// Swaps members 0 and 1 of every vertex, each list object once per call, so a
-// ring whose closing vertex is its first vertex stays closed.
+// Swaps members 0 and 1 of every vertex, each vertex object once per call, so
+// a ring whose closing vertex is its first vertex stays closed.
 class Swapper {
 public:
     void vertex(PyObject* v) {
+        if (!seen_.insert(v).second) return;
+        keep_.push_back(Ref::borrow(v));
         if (PyList_CheckExact(v)) {
-            if (!seen_.insert(v).second) return;
-            keep_.push_back(Ref::borrow(v));
             if (PyList_GET_SIZE(v) < 2) {
                 PyErr_SetString(PyExc_IndexError, "list index out of range");
                 throw PythonErrorSet{};

@@ -68,7 +68,10 @@ public:
         } else if (PyDict_Check(o)) {
             dict(o, level);
         } else {
-            PyErr_Format(PyExc_TypeError, "Object of type %s is not JSON serializable", Py_TYPE(o)->tp_name);
+            // The json module names the class as o.__class__.__name__ (date, not datetime.date).
+            Ref cls = own(PyObject_GetAttrString(o, "__class__"));
+            Ref name = own(PyObject_GetAttrString(cls.get(), "__name__"));
+            PyErr_Format(PyExc_TypeError, "Object of type %S is not JSON serializable", name.get());
             throw PythonErrorSet{};
         }
     }
@@ -142,23 +145,24 @@ private:
         path_.push_back(o);
     }
 
+    // Items as the json module takes them: a subclass of list or tuple is
+    // iterated once into a list (its __len__ is not asked).
     void list(PyObject* o, int level) {
-        if (!check(PyObject_IsTrue(o))) {
+        Ref items = own(PySequence_Fast(o, "_iterencode_list needs a sequence"));
+        PyObject* seq = items.get();
+        if (PySequence_Fast_GET_SIZE(seq) == 0) {
             append_ascii(out, "[]");
             return;
         }
         DepthGuard guard(" while encoding a JSON object");
         enter(o);
         out += '[';
-        Ref it = own(PyObject_GetIter(o));
-        bool first = true;
-        while (Ref v = Ref::steal(PyIter_Next(it.get()))) {
-            if (!first) out += ',';
-            first = false;
+        for (Py_ssize_t i = 0; i < PySequence_Fast_GET_SIZE(seq); ++i) {
+            Ref v = Ref::borrow(PySequence_Fast_GET_ITEM(seq, i));
+            if (i > 0) out += ',';
             newline(level + 1);
             value(v.get(), level + 1);
         }
-        if (PyErr_Occurred()) throw PythonErrorSet{};
         newline(level);
         out += ']';
         path_.pop_back();
@@ -188,17 +192,22 @@ private:
     }
 
     void dict(PyObject* o, int level) {
-        if (!check(PyObject_IsTrue(o))) {
+        if (PyDict_GET_SIZE(o) == 0) {
             append_ascii(out, "{}");
             return;
         }
         DepthGuard guard(" while encoding a JSON object");
         enter(o);
         out += '{';
+        // A subclass's own items() may hand back anything: only pairs are written.
         Ref items = own(PyMapping_Items(o));
         Py_ssize_t n = PyList_GET_SIZE(items.get());
         for (Py_ssize_t i = 0; i < n; ++i) {
             PyObject* pair = PyList_GET_ITEM(items.get(), i);
+            if (!PyTuple_Check(pair) || PyTuple_GET_SIZE(pair) != 2) {
+                PyErr_SetString(PyExc_ValueError, "items must return 2-tuples");
+                throw PythonErrorSet{};
+            }
             if (i > 0) out += ',';
             newline(level + 1);
             key(PyTuple_GET_ITEM(pair, 0));

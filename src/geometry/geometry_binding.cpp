@@ -312,17 +312,22 @@ Ref to_wkt(const Call& c) {
     Ref members = has_member(d, "geometries") ? member(d, "geometries") : Ref();
     if (!members || !equals_name(type.get(), GeomType::GeometryCollection) || !PyList_CheckExact(members.get()))
         raise("Invalid geometry type.");
-    append_ascii(out, "GEOMETRYCOLLECTION (");
+    // Every member is written before the texts are joined, as a join of the
+    // written members would; only then is a text that is no str refused.
+    std::vector<Ref> texts;
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(members.get()); ++i) {
         Ref member = Ref::borrow(PyList_GET_ITEM(members.get(), i));
-        Ref text = own(PyObject_CallMethodOneArg(cls, to_wkt_name, member.get()));
-        if (!PyUnicode_Check(text.get())) {
-            PyErr_Format(PyExc_TypeError, "sequence item %zd: expected str instance, %.80s found", i,
-                         Py_TYPE(text.get())->tp_name);
+        texts.push_back(own(PyObject_CallMethodOneArg(cls, to_wkt_name, member.get())));
+    }
+    append_ascii(out, "GEOMETRYCOLLECTION (");
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (!PyUnicode_Check(texts[i].get())) {
+            PyErr_Format(PyExc_TypeError, "sequence item %zd: expected str instance, %.80s found",
+                         static_cast<Py_ssize_t>(i), Py_TYPE(texts[i].get())->tp_name);
             throw PythonErrorSet{};
         }
         if (i > 0) out += ',';
-        append_str(out, text.get());
+        append_str(out, texts[i].get());
     }
     out += ')';
     return str_of_utf8(out);

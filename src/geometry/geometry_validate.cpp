@@ -19,7 +19,6 @@ constexpr int kMaxCompareDepth = 32;
 // Whether repr(a) == repr(b), decided without making the texts where the
 // types are the plain ones; -1 when the texts must be compared.
 int known_repr_equal(PyObject* a, PyObject* b, int depth) {
-    if (a == b) return 1;
     PyTypeObject* ta = Py_TYPE(a);
     PyTypeObject* tb = Py_TYPE(b);
     auto plain = [](PyObject* o) {
@@ -31,7 +30,10 @@ int known_repr_equal(PyObject* a, PyObject* b, int depth) {
         }
         return t == &PyFloat_Type || t == &PyBool_Type || o == Py_None || t == &PyUnicode_Type || t == &PyList_Type;
     };
+    // One object is only known equal to itself once its text cannot fail
+    // (a list's members are looked at one by one).
     if (!plain(a) || !plain(b)) return -1;
+    if (a == b && ta != &PyList_Type) return 1;
     if (ta != tb) return 0;
     if (ta == &PyFloat_Type) {
         double x = PyFloat_AS_DOUBLE(a), y = PyFloat_AS_DOUBLE(b);

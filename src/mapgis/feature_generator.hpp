@@ -29,6 +29,10 @@ public:
     // parts (properties flat) instead of a dictionary in *feature.
     bool advance(Ref* feature, LineFeatureParts* parts, long long* id);
     void finish() noexcept;
+    int traverse(visitproc visit, void* arg) {
+        Py_VISIT(self_.get());
+        return 0;
+    }
 
 private:
     bool step(Ref* feature, LineFeatureParts* parts, long long* id);

@@ -523,6 +523,7 @@ public:
     }
 
     void close() noexcept override { walk_.finish(); }
+    int traverse(visitproc visit, void* arg) override { return walk_.traverse(visit, arg); }
 
 private:
     FeatureWalk walk_;

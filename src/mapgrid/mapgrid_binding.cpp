@@ -398,6 +398,11 @@ public:
     }
 
     void close() noexcept override { done_ = true; }
+    int traverse(visitproc visit, void* arg) override {
+        Py_VISIT(summary_.get());
+        Py_VISIT(scale_.get());
+        return 0;
+    }
 
 private:
     double north_, south_, west_, east_;
