@@ -299,3 +299,32 @@ def test_quoted_code_is_kept_whole(code):
         MapGrid.parse(code)
     assert type(info.value) is Exception
     assert info.value.args == (range_message(code, 4),)
+
+
+BLANKS = " " * 200_000
+
+
+@pytest.mark.parametrize(
+    "call,expected",
+    [
+        (lambda: MapGrid.parse(BLANKS), "Unable to recognize [code] parameter."),
+        (lambda: MapGrid.parse(BLANKS + "x"), "Unable to recognize [code] parameter."),
+        (lambda: MapGrid.parse("S" + BLANKS + "x"), "Unable to recognize [code] parameter."),
+        (lambda: MapGrid.parse(BLANKS + "J47"), answer(1000000, bnd(40, 36, 96, 102))),
+        (lambda: MapGrid.parse("\u3000\n" * 50_000 + "SJ" + BLANKS + "-47"), answer(1000000, bnd(-36, -40, 96, 102))),
+        (lambda: corner(BLANKS + "x"), "Invalid [code] parameter."),
+        (lambda: corner("J" + BLANKS + "x"), "Invalid [code] parameter."),
+        (lambda: corner("s" + BLANKS + "j" + BLANKS + "-" + BLANKS + "47"), {"longitude": 96, "latitude": -40}),
+    ],
+)
+def test_long_runs_of_blanks_are_read_in_linear_time(call, expected):
+    import time
+
+    start = time.perf_counter()
+    try:
+        got = call()
+    except Exception as e:  # noqa: BLE001
+        assert type(e) is Exception
+        got = e.args[0]
+    assert got == expected
+    assert time.perf_counter() - start < 2.0
