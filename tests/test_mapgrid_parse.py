@@ -299,3 +299,76 @@ def test_quoted_code_is_kept_whole(code):
         MapGrid.parse(code)
     assert type(info.value) is Exception
     assert info.value.args == (range_message(code, 4),)
+
+
+BLANKS = " " * 200_000
+
+
+@pytest.mark.parametrize(
+    "call,expected",
+    [
+        (lambda: MapGrid.parse(BLANKS), "Unable to recognize [code] parameter."),
+        (lambda: MapGrid.parse(BLANKS + "x"), "Unable to recognize [code] parameter."),
+        (lambda: MapGrid.parse("S" + BLANKS + "x"), "Unable to recognize [code] parameter."),
+        (lambda: MapGrid.parse(BLANKS + "J47"), answer(1000000, bnd(40, 36, 96, 102))),
+        (lambda: MapGrid.parse("\u3000\n" * 50_000 + "SJ" + BLANKS + "-47"), answer(1000000, bnd(-36, -40, 96, 102))),
+        (lambda: corner(BLANKS + "x"), "Invalid [code] parameter."),
+        (lambda: corner("J" + BLANKS + "x"), "Invalid [code] parameter."),
+        (lambda: corner("s" + BLANKS + "j" + BLANKS + "-" + BLANKS + "47"), {"longitude": 96, "latitude": -40}),
+        # many lines: each line start is a place to try
+        (lambda: MapGrid.parse("J47" + "\n" * 200_000), answer(1000000, bnd(40, 36, 96, 102))),
+        (lambda: MapGrid.parse("\n" * 200_000 + "J-47"), answer(1000000, bnd(40, 36, 96, 102))),
+        (lambda: MapGrid.parse("J\n" * 100_000), "Unable to recognize [code] parameter."),
+        (lambda: MapGrid.parse(("N" + "\n" * 50) * 4000), "Unable to recognize [code] parameter."),
+        (lambda: corner("J\n" * 100_000), "Invalid [code] parameter."),
+        (lambda: corner("\n" * 200_000 + "SJ47"), {"longitude": 96, "latitude": -40}),
+    ],
+)
+def test_long_runs_of_blanks_are_read_in_linear_time(call, expected):
+    import time
+
+    start = time.perf_counter()
+    try:
+        got = call()
+    except Exception as e:  # noqa: BLE001
+        assert type(e) is Exception
+        got = e.args[0]
+    assert got == expected
+    assert time.perf_counter() - start < 2.0
+
+
+def test_multi_line_codes_are_read_as_the_first_matching_line():
+    import random
+    import re
+
+    flags = re.IGNORECASE | re.MULTILINE
+    pattern = r"^[\s]*([NS]?)[\s]*([A-W]{1})[\s]*[-]?[\s]*(([1-5][0-9])|(0[1-9])|(60))"
+    hyphen = r"^\s*([NS]?)\s*(\*?[A-W]{1})\s*-\s*(([1-5][0-9])|(0[1-9])|(60))(.*)$"
+    plain = r"^[\s]*([NS]?)[\s]*(\*?[A-W]{1})[\s]*(([1-5][0-9])|(0[1-9])|(60))(.*)$"
+    tokens = [" ", "\n", "\n", "\u3000", "\t", "\r", "N", "S", "s", "J", "W", "*", "-", "47", "60", "61", "7", "x"]
+    rnd = random.Random(47)
+    for _ in range(5000):
+        text = "".join(rnd.choice(tokens) for _ in range(rnd.randint(0, 14)))
+        m = re.search(pattern, text, flags)
+        if m is None:
+            with pytest.raises(Exception, match=r"^Invalid \[code\] parameter\.$"):
+                corner(text)
+        else:
+            g = m.groups()
+            south = "ABCDEFGHIJKLMNOPQRSTUVW".index(g[1].upper()) * 4
+            south = -1 * (4 + south) if g[0].upper() == "S" else south
+            assert corner(text) == {"longitude": (int(g[2]) - 1) * 6 - 180, "latitude": south}, text
+        m = re.search(hyphen, text, flags) or re.search(plain, text, flags)
+        if m is None:
+            with pytest.raises(Exception, match=r"^Unable to recognize \[code\] parameter\.$"):
+                MapGrid.parse(text)
+        else:
+            g = m.groups()
+            same_sheet = ("S" if g[0].upper() == "S" else "N") + g[1].upper() + g[2] + g[6]
+            try:
+                expected = MapGrid.parse(same_sheet)
+            except Exception as e:  # noqa: BLE001
+                with pytest.raises(type(e)):
+                    MapGrid.parse(text)
+            else:
+                assert MapGrid.parse(text) == expected, text

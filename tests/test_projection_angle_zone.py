@@ -194,3 +194,23 @@ def test_range_message_shows_the_argument_as_formatted():
     assert str(e.value) == RANGE_DMS.format("odd\ud800")
     with pytest.raises(ValueError):  # beyond the interpreter's limit for int text
         Projection.centralMeridian(zone=10 ** 5000)
+
+
+BLANKS = " " * 200_000
+
+
+@pytest.mark.parametrize("kwargs,expected", [
+    (dict(deg="1" + BLANKS + "x"), "Invalid [deg] parameter."),
+    (dict(deg="1" + BLANKS), "1°0′0.0″"),
+    (dict(deg="1" + BLANKS + "°" + BLANKS), "1°0′0.0″"),
+    (dict(dms="1" + BLANKS + "x"), "Invalid [dms] parameter."),
+    (dict(dms=BLANKS + "x"), "Invalid [dms] parameter."),
+    (dict(dms=BLANKS), 0.0),
+    (dict(dms=BLANKS + "-30′" + BLANKS), -0.5),
+])
+def test_long_runs_of_blanks_are_read_in_linear_time(kwargs, expected):
+    import time
+
+    start = time.perf_counter()
+    assert outcome(Projection.angle, **kwargs)[1] in (repr(expected), expected)
+    assert time.perf_counter() - start < 2.0

@@ -22,6 +22,7 @@ using namespace mapgrid;
 // one interpreter per process): interned names and the compiled patterns.
 struct Interned {
     PyObject* search;
+    PyObject* match;
     PyObject* groups;
     PyObject* upper;
     PyObject* lower;
@@ -57,6 +58,7 @@ Interned* g_names = nullptr;
 void make_names() {
     auto* n = new Interned{};
     n->search = interned("search");
+    n->match = interned("match");
     n->groups = interned("groups");
     n->upper = interned("upper");
     n->lower = interned("lower");
@@ -113,7 +115,8 @@ class PythonCodeText final : public CodeText {
 public:
     bool search(CodePattern p, const std::string& text, std::vector<std::string>& groups) override {
         Ref s = str_of(text);
-        Ref match = own(PyObject_CallMethodOneArg(pattern(p), names().search, s.get()));
+        Ref match = starts_with_blank_run(p) ? search_line_starts(pattern(p), s.get())
+                                             : own(PyObject_CallMethodOneArg(pattern(p), names().search, s.get()));
         if (match.get() == Py_None) return false;
         Ref g = own(PyObject_CallMethodNoArgs(match.get(), names().groups));
         groups.clear();
@@ -135,6 +138,34 @@ public:
     }
 
 private:
+    // The patterns that open with "^" and a run of white space that may
+    // cross line feeds.
+    static bool starts_with_blank_run(CodePattern p) {
+        return p == CodePattern::Corner || p == CodePattern::PrefixHyphen || p == CodePattern::PrefixPlain;
+    }
+
+    // re.search of such a pattern, tried at line starts only. Every line
+    // start inside one run of white space reaches the same first non-blank
+    // character, and nothing else of the match depends on where it began, so
+    // after a failed try the rest of that run is skipped: a text of many
+    // blank lines is read once, not once per line.
+    static Ref search_line_starts(PyObject* compiled, PyObject* text) {
+        const Py_ssize_t len = PyUnicode_GET_LENGTH(text);
+        const int kind = PyUnicode_KIND(text);
+        const void* data = PyUnicode_DATA(text);
+        Py_ssize_t pos = 0;
+        for (;;) {
+            Ref at = own(PyLong_FromSsize_t(pos));
+            Ref m = own(PyObject_CallMethodObjArgs(compiled, names().match, text, at.get(), nullptr));
+            if (m.get() != Py_None) return m;
+            Py_ssize_t q = pos;
+            while (q < len && Py_UNICODE_ISSPACE(PyUnicode_READ(kind, data, q))) ++q;
+            while (q < len && PyUnicode_READ(kind, data, q) != '\n') ++q;
+            if (q >= len) return m;  // None: no line start left
+            pos = q + 1;
+        }
+    }
+
     static std::string method(const std::string& s, PyObject* name) {
         Ref o = str_of(s);
         Ref r = own(PyObject_CallMethodNoArgs(o.get(), name));

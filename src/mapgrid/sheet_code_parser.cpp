@@ -6,10 +6,15 @@ namespace tiven::mapgrid {
 
 namespace {
 
+// Where two white-space runs are parted only by an optional letter or
+// hyphen, the first run is possessive: it matches exactly what the plain
+// run matches (the parting token is never white space), but a long run of
+// blanks no longer tries every split between the two, which took time
+// quadratic in its length.
 constexpr const char* kPatterns[] = {
-    R"(^[\s]*([NS]?)[\s]*([A-W]{1})[\s]*[-]?[\s]*(([1-5][0-9])|(0[1-9])|(60)))",
-    R"(^\s*([NS]?)\s*(\*?[A-W]{1})\s*-\s*(([1-5][0-9])|(0[1-9])|(60))(.*)$)",
-    R"(^[\s]*([NS]?)[\s]*(\*?[A-W]{1})[\s]*(([1-5][0-9])|(0[1-9])|(60))(.*)$)",
+    R"(^[\s]*+([NS]?)[\s]*([A-W]{1})[\s]*+[-]?[\s]*(([1-5][0-9])|(0[1-9])|(60)))",
+    R"(^\s*+([NS]?)\s*(\*?[A-W]{1})\s*-\s*(([1-5][0-9])|(0[1-9])|(60))(.*)$)",
+    R"(^[\s]*+([NS]?)[\s]*(\*?[A-W]{1})[\s]*(([1-5][0-9])|(0[1-9])|(60))(.*)$)",
     R"(^\s*([B-I])\s*(\d{3})\s*(\d{3})\s*$)",
     R"(^\s*([JK])\s*(\d{4})\s*(\d{4})\s*$)",
     R"(^\s*-\s*([A-D])\s*$)",

@@ -46,14 +46,16 @@ Names* names = nullptr;
 
 // The three forms of angle text. `\s` and `\d` are Unicode-aware and `$`
 // admits one final newline, as the interpreter's `re` has them; the matching
-// is left to `re` itself.
+// is left to `re` itself. A white-space run followed only by an optional
+// symbol and another run is possessive: the same matches, without trying
+// every split of a long run of blanks (quadratic time).
 constexpr const char* kDecimalDegreePattern =
-    "^\\s*([+-]?)([0-3]?[0-9]{1,2}((\\.\\d*)|()))\\s*(\xE5\xBA\xA6|\xC2\xB0)?\\s*$";
+    "^\\s*([+-]?)([0-3]?[0-9]{1,2}((\\.\\d*)|()))\\s*+(\xE5\xBA\xA6|\xC2\xB0)?\\s*$";
 constexpr const char* kPackedDmsPattern =
     "^\\s*([\\-+]?)([0-3]?[0-9]{1,2})(([0-5][0-9])|(60))((([0-5][0-9])|(60))((\\.\\d*)|()))"
     "(\xE5\xBA\xA6|\xC2\xB0)?\\s*$";
 constexpr const char* kSymbolDmsPattern =
-    "^\\s*([\\-+]?)(([0-3]?\\d{1,2})[\xC2\xB0\xE5\xBA\xA6])?((([0-5]?\\d)|(60))[\xE2\x80\xB2\xE5\x88\x86])?"
+    "^\\s*+([\\-+]?)(([0-3]?\\d{1,2})[\xC2\xB0\xE5\xBA\xA6])?((([0-5]?\\d)|(60))[\xE2\x80\xB2\xE5\x88\x86])?"
     "(((([0-5]?\\d)|(60))((\\.\\d*)|()))[\xE2\x80\xB3\xE7\xA7\x92])?\\s*$";
 
 void make_names() {
