@@ -4,59 +4,87 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/error.hpp"
 
 namespace tiven {
 
-void append_float_repr(std::string& out, double x) {
-    if (std::isnan(x)) { out += "nan"; return; }
-    if (std::isinf(x)) { out += x < 0 ? "-inf" : "inf"; return; }
-    if (x == 0.0) { out += std::signbit(x) ? "-0.0" : "0.0"; return; }
+size_t float_repr_chars(double x, char* buf) {
+    auto put = [&](const char* s, size_t n) {
+        std::memcpy(buf, s, n);
+        return n;
+    };
+    if (std::isnan(x)) return put("nan", 3);
+    if (std::isinf(x)) return x < 0 ? put("-inf", 4) : put("inf", 3);
+    if (x == 0.0) return std::signbit(x) ? put("-0.0", 4) : put("0.0", 3);
 
     // Shortest round-trip digits, then Python's layout rules.
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
-    const char* p = buf;
+    char sci[40];
+    auto res = std::to_chars(sci, sci + sizeof sci, x, std::chars_format::scientific);
+    const char* p = sci;
     const char* end = res.ptr;
-    bool negative = false;
-    if (*p == '-') { negative = true; ++p; }
-    char digits[32];
+    size_t n = 0;
+    if (*p == '-') {
+        buf[n++] = '-';
+        ++p;
+    }
+    char digits[24];
     int nd = 0;
     while (p < end && *p != 'e') {
         if (*p != '.') digits[nd++] = *p;
         ++p;
     }
-    int exp10 = 0;
-    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, exp10);
-    int decpt = exp10 + 1;  // value = 0.DIGITS * 10**decpt
+    ++p;  // 'e', then the exponent's sign and digits
+    bool neg_exp = *p == '-';
+    ++p;
+    int e10 = 0;
+    while (p < end) e10 = e10 * 10 + (*p++ - '0');
+    if (neg_exp) e10 = -e10;
+    int decpt = e10 + 1;  // value = 0.DIGITS * 10**decpt
 
-    if (negative) out += '-';
     if (decpt <= -4 || decpt > 16) {
-        out += digits[0];
+        buf[n++] = digits[0];
         if (nd > 1) {
-            out += '.';
-            out.append(digits + 1, nd - 1);
+            buf[n++] = '.';
+            std::memcpy(buf + n, digits + 1, static_cast<size_t>(nd - 1));
+            n += static_cast<size_t>(nd - 1);
         }
         int e = decpt - 1;
-        out += 'e';
-        out += e < 0 ? '-' : '+';
+        buf[n++] = 'e';
+        buf[n++] = e < 0 ? '-' : '+';
         int ae = e < 0 ? -e : e;
-        if (ae < 10) out += '0';
-        out += std::to_string(ae);
+        if (ae >= 100) {
+            buf[n++] = static_cast<char>('0' + ae / 100);
+            ae %= 100;
+        }
+        buf[n++] = static_cast<char>('0' + ae / 10);
+        buf[n++] = static_cast<char>('0' + ae % 10);
     } else if (decpt <= 0) {
-        out += "0.";
-        out.append(static_cast<size_t>(-decpt), '0');
-        out.append(digits, nd);
+        buf[n++] = '0';
+        buf[n++] = '.';
+        for (int i = 0; i < -decpt; ++i) buf[n++] = '0';
+        std::memcpy(buf + n, digits, static_cast<size_t>(nd));
+        n += static_cast<size_t>(nd);
     } else if (decpt >= nd) {
-        out.append(digits, nd);
-        out.append(static_cast<size_t>(decpt - nd), '0');
-        out += ".0";
+        std::memcpy(buf + n, digits, static_cast<size_t>(nd));
+        n += static_cast<size_t>(nd);
+        for (int i = 0; i < decpt - nd; ++i) buf[n++] = '0';
+        buf[n++] = '.';
+        buf[n++] = '0';
     } else {
-        out.append(digits, decpt);
-        out += '.';
-        out.append(digits + decpt, nd - decpt);
+        std::memcpy(buf + n, digits, static_cast<size_t>(decpt));
+        n += static_cast<size_t>(decpt);
+        buf[n++] = '.';
+        std::memcpy(buf + n, digits + decpt, static_cast<size_t>(nd - decpt));
+        n += static_cast<size_t>(nd - decpt);
     }
+    return n;
+}
+
+void append_float_repr(std::string& out, double x) {
+    char buf[kFloatReprMax];
+    out.append(buf, float_repr_chars(x, buf));
 }
 
 std::string float_repr(double x) {

@@ -3,6 +3,7 @@
 // float floor division and modulo. Every result matches the interpreter's to
 // the last bit; the tests compare them against it.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,10 @@ namespace tiven {
 std::string float_repr(double x);
 // Appends repr(x) to `out` (the JSON writers' hot path).
 void append_float_repr(std::string& out, double x);
+// Writes repr(x) to `buf` (at least kFloatReprMax chars, no terminator) and
+// returns its length: the allocation-free form for writers with their own buffers.
+inline constexpr size_t kFloatReprMax = 32;
+size_t float_repr_chars(double x, char* buf);
 
 // '{:.Nf}'.format(x), N >= 0.
 std::string format_fixed(double x, int ndigits);

@@ -3,31 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "core/json_text.hpp"
 #include "core/method.hpp"
-#include "geometry/float_text.hpp"
+#include "core/pynum.hpp"
 #include "geometry/geometry_values.hpp"
 
 namespace tiven::geometry {
 
 void append_ascii(std::string& out, const char* s) { out += s; }
-
-void append_code_point(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 void append_str(std::string& out, PyObject* str) {
     Py_ssize_t n = PyUnicode_GET_LENGTH(str);
@@ -37,7 +20,7 @@ void append_str(std::string& out, PyObject* str) {
     }
     int kind = PyUnicode_KIND(str);
     const void* data = PyUnicode_DATA(str);
-    for (Py_ssize_t i = 0; i < n; ++i) append_code_point(out, PyUnicode_READ(kind, data, i));
+    for (Py_ssize_t i = 0; i < n; ++i) append_utf8_code_point(out, PyUnicode_READ(kind, data, i));
 }
 
 Ref str_of_utf8(const std::string& text) {
@@ -101,7 +84,7 @@ private:
                         out += kHex[c >> 4];
                         out += kHex[c & 15];
                     } else {
-                        append_code_point(out, c);
+                        append_utf8_code_point(out, c);
                     }
             }
         }
@@ -126,7 +109,7 @@ private:
         } else if (std::isinf(x)) {
             append_ascii(out, x > 0 ? "Infinity" : "-Infinity");
         } else {
-            append_float_text(out, x);
+            append_float_repr(out, x);
         }
     }
 

@@ -49,7 +49,6 @@ Ref geojson_text(PyObject* value);
 // one str at the end.
 void append_wkt_body(std::string& out, GeomType type, PyObject* coords);
 void append_ascii(std::string& out, const char* s);
-void append_code_point(std::string& out, char32_t c);
 void append_str(std::string& out, PyObject* str);
 Ref str_of_utf8(const std::string& text);
 

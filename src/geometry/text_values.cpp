@@ -2,10 +2,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/json_text.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "geometry/geometry_values.hpp"
-#include "geometry/float_text.hpp"
 #include "geometry/json_scan.hpp"
 
 namespace tiven::geometry {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/method.hpp"
-#include "geometry/float_text.hpp"
+#include "core/pynum.hpp"
 #include "geometry/geometry_values.hpp"
 
 namespace tiven::geometry {
@@ -12,7 +12,7 @@ namespace {
 
 void append_member(std::string& out, PyObject* m) {
     if (PyFloat_CheckExact(m)) {
-        append_float_text(out, PyFloat_AS_DOUBLE(m));
+        append_float_repr(out, PyFloat_AS_DOUBLE(m));
         return;
     }
     if (PyLong_CheckExact(m)) {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <string>
 
+#include "core/json_text.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "mapgis/feature_generator.hpp"

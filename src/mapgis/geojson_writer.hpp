@@ -1,20 +1,8 @@
-// JSON text as the interpreter's json.dumps(..., ensure_ascii=False) writes it:
-// ", " and ": " separators, floats in repr form with NaN, Infinity and
-// -Infinity, strings with only '"', '\\' and control characters escaped. And
-// the buffered file that the export writes it to.
+// The buffered file that the export writes its JSON text to.
 #pragma once
-#include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace tiven::mapgis {
-
-void append_json_float(std::string& out, double x);
-void append_json_int(std::string& out, long long v);
-// `utf8` must be valid UTF-8; it is copied with the JSON escapes.
-void append_json_string(std::string& out, std::string_view utf8);
-// Appends the escaped form of one code point (the body of a string, no quotes).
-void append_json_code_point(std::string& out, uint32_t cp);
 
 // A file opened for writing (created or truncated), written through a buffer.
 // Failures return the errno value; nothing is thrown.

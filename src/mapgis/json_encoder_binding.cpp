@@ -1,8 +1,8 @@
 #include "mapgis/json_encoder.hpp"
 
+#include "core/json_text.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
-#include "mapgis/geojson_writer.hpp"
 
 namespace tiven::mapgis {
 

@@ -1,0 +1,53 @@
+#include "core/json_text.hpp"
+
+#include <cmath>
+
+#include "core/pynum.hpp"
+
+namespace tiven {
+
+void append_json_escape(std::string& out, char32_t c) {
+    static const char kHex[] = "0123456789abcdef";
+    switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default: {
+            char u[6] = {'\\', 'u', '0', '0', kHex[(c >> 4) & 15], kHex[c & 15]};
+            out.append(u, 6);
+        }
+    }
+}
+
+void append_json_string(std::string& out, std::string_view s) {
+    out += '"';
+    size_t run = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (json_needs_escape(c)) {
+            out.append(s.data() + run, i - run);
+            append_json_escape(out, c);
+            run = i + 1;
+        }
+    }
+    out.append(s.data() + run, s.size() - run);
+    out += '"';
+}
+
+void append_json_float(std::string& out, double x) {
+    if (std::isnan(x)) { out += "NaN"; return; }
+    if (std::isinf(x)) { out += x > 0 ? "Infinity" : "-Infinity"; return; }
+    append_float_repr(out, x);
+}
+
+void append_json_int(std::string& out, long long v) {
+    char buf[24];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+}  // namespace tiven

@@ -1,0 +1,57 @@
+// The pieces of JSON text as the interpreter's json module writes them with
+// ensure_ascii=False: strings with only '"', '\\' and control characters
+// escaped, floats in repr form with NaN, Infinity and -Infinity, and UTF-8.
+#pragma once
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tiven {
+
+// Appends the UTF-8 form of one code point; a lone surrogate is written in
+// the same three-byte form as any other BMP code point.
+inline void append_utf8_code_point(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// True for the characters a JSON string must escape.
+inline bool json_needs_escape(char32_t c) { return c < 0x20 || c == '"' || c == '\\'; }
+// Appends the escape of such a character ("\\n", "\\u001f", ...).
+void append_json_escape(std::string& out, char32_t c);
+
+// Appends one code point of a string body (no quotes): escaped, else UTF-8.
+inline void append_json_code_point(std::string& out, char32_t cp) {
+    if (json_needs_escape(cp)) append_json_escape(out, cp);
+    else append_utf8_code_point(out, cp);
+}
+
+// Appends `utf8` (valid UTF-8) as a quoted JSON string.
+void append_json_string(std::string& out, std::string_view utf8);
+
+void append_json_float(std::string& out, double x);
+void append_json_int(std::string& out, long long v);
+
+// The double a JSON number token denotes, correctly rounded; false when the
+// value lies outside the finite range (the caller then asks the interpreter).
+inline bool parse_json_double(const char* s, size_t n, double& out) {
+    auto res = std::from_chars(s, s + n, out, std::chars_format::general);
+    return res.ec == std::errc() && res.ptr == s + n;
+}
+
+}  // namespace tiven
