@@ -71,8 +71,9 @@ public:
     ~DepthGuard();
     DepthGuard(const DepthGuard&) = delete;
     DepthGuard& operator=(const DepthGuard&) = delete;
-
-private:
-    RecursionGuard guard_;
 };
+// The same level, entered and left by hand (for walks that take hooks);
+// `where` must outlive the level.
+void walk_enter(const char* where);
+void walk_leave() noexcept;
 }  // namespace tiven::geometry

@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <string>
 
+#include "core/json_encoder.hpp"
 #include "core/json_text.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/geojson_writer.hpp"
-#include "mapgis/json_encoder.hpp"
 #include "mapgis/py_helpers.hpp"
 
 namespace tiven::mapgis {
@@ -18,6 +18,12 @@ namespace {
 // Text is handed to the disk once this much is pending (between features only,
 // so a feature that fails to encode never reaches the file).
 constexpr size_t kFlushAt = 1 << 20;
+
+// json.dumps(value, ensure_ascii=False): whatever the native walk does not
+// take goes to json.dumps itself, so errors are the interpreter's own.
+constexpr JsonOptions kJson{.indent = -1, .defer_to_interpreter = true};
+
+void encode_json(std::string& out, PyObject* value) { tiven::encode_json(out, value, kJson); }
 
 [[noreturn]] void raise_os_error(int err, PyObject* file_name) {
     errno = err;

@@ -1,0 +1,278 @@
+#include "core/json_encoder.hpp"
+
+#include <vector>
+
+#include "core/json_text.hpp"
+#include "core/method.hpp"
+#include "core/module_state.hpp"
+
+namespace tiven {
+
+namespace {
+
+// Thrown when the native walk meets what only json.dumps can judge.
+struct NeedInterpreter {};
+
+// Walk depth before handing over: json.dumps then reports the cycle or the
+// recursion error in its own words.
+constexpr int kMaxDeferDepth = 200;
+
+template <bool Pretty, bool Defer>
+class Walker {
+public:
+    Walker(std::string& out, const JsonOptions& o) : out_(out), opt_(o) {}
+
+    void value(PyObject* v, int level) {
+        if (v == Py_None) { out_ += "null"; return; }
+        if (v == Py_True) { out_ += "true"; return; }
+        if (v == Py_False) { out_ += "false"; return; }
+        if (PyUnicode_Check(v)) { string(v); return; }
+        if (PyLong_Check(v)) { integer(v); return; }
+        if (PyFloat_Check(v)) { append_json_float(out_, PyFloat_AS_DOUBLE(v)); return; }
+        if constexpr (Defer) {
+            if (level > kMaxDeferDepth) throw NeedInterpreter{};
+        }
+        if (PyList_Check(v) || PyTuple_Check(v)) { list(v, level); return; }
+        if (PyDict_Check(v)) { dict(v, level); return; }
+        if constexpr (Defer) throw NeedInterpreter{};
+        // The json module names the class as o.__class__.__name__ (date, not datetime.date).
+        Ref cls = own(PyObject_GetAttrString(v, "__class__"));
+        Ref name = own(PyObject_GetAttrString(cls.get(), "__name__"));
+        PyErr_Format(PyExc_TypeError, "Object of type %S is not JSON serializable", name.get());
+        throw PythonErrorSet{};
+    }
+
+private:
+    std::string& out_;
+    const JsonOptions& opt_;
+    std::vector<PyObject*> path_;  // containers being written, for the cycle test
+
+    // One container level of a walk that does not defer: the caller's depth
+    // count and the cycle test.
+    class Level {
+    public:
+        Level(Walker& w, PyObject* o) : w_(w) {
+            if (w.opt_.enter_level) w.opt_.enter_level();
+            else if (Py_EnterRecursiveCall(" while encoding a JSON object")) throw PythonErrorSet{};
+            for (PyObject* p : w.path_) {
+                if (p == o) {
+                    leave();
+                    PyErr_SetString(PyExc_ValueError, "Circular reference detected");
+                    throw PythonErrorSet{};
+                }
+            }
+            w.path_.push_back(o);
+        }
+        ~Level() {
+            w_.path_.pop_back();
+            leave();
+        }
+        Level(const Level&) = delete;
+        Level& operator=(const Level&) = delete;
+
+    private:
+        Walker& w_;
+        void leave() noexcept {
+            if (w_.opt_.enter_level) w_.opt_.leave_level();
+            else Py_LeaveRecursiveCall();
+        }
+    };
+
+    void item_separator(Py_ssize_t i, int level) {
+        if (i > 0) out_ += Pretty ? "," : ", ";
+        if constexpr (Pretty) newline(level + 1);
+    }
+
+    void close(char c, int level) {
+        if constexpr (Pretty) newline(level);
+        out_ += c;
+    }
+
+    void newline(int level) {
+        out_ += '\n';
+        out_.append(static_cast<size_t>(level) * static_cast<size_t>(opt_.indent), ' ');
+    }
+
+    // Lone surrogates cannot be written as UTF-8: when deferring, the
+    // interpreter's encoder and the file decide what happens to them.
+    void string(PyObject* s) {
+        Py_ssize_t n = PyUnicode_GET_LENGTH(s);
+        const void* data = PyUnicode_DATA(s);
+        if (PyUnicode_IS_ASCII(s)) {
+            append_json_string(out_, std::string_view(static_cast<const char*>(data), static_cast<size_t>(n)));
+            return;
+        }
+        int kind = PyUnicode_KIND(s);
+        out_ += '"';
+        for (Py_ssize_t i = 0; i < n; ++i) {
+            Py_UCS4 cp = PyUnicode_READ(kind, data, i);
+            if constexpr (Defer) {
+                if (cp >= 0xD800 && cp <= 0xDFFF) throw NeedInterpreter{};
+            }
+            append_json_code_point(out_, cp);
+        }
+        out_ += '"';
+    }
+
+    void integer(PyObject* v) {
+        int overflow = 0;
+        long long x = PyLong_AsLongLongAndOverflow(v, &overflow);
+        if (x == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+        if (!overflow) {
+            append_json_int(out_, x);
+            return;
+        }
+        Ref text = own(PyLong_Type.tp_repr(v));
+        append_utf8(out_, text.get());
+    }
+
+    void list(PyObject* v, int level) {
+        if constexpr (Defer) {
+            Py_ssize_t n = PySequence_Fast_GET_SIZE(v);
+            if (n == 0) { out_ += "[]"; return; }
+            out_ += '[';
+            for (Py_ssize_t i = 0; i < PySequence_Fast_GET_SIZE(v); ++i) {
+                item_separator(i, level);
+                // A borrowed item of a list stays alive while we hold a reference.
+                Ref item = Ref::borrow(PySequence_Fast_GET_ITEM(v, i));
+                value(item.get(), level + 1);
+            }
+            close(']', level);
+        } else {
+            // Items as the json module takes them: a subclass of list or tuple
+            // is iterated once into a list (its __len__ is not asked).
+            Ref items = own(PySequence_Fast(v, "_iterencode_list needs a sequence"));
+            PyObject* seq = items.get();
+            if (PySequence_Fast_GET_SIZE(seq) == 0) { out_ += "[]"; return; }
+            Level guard(*this, v);
+            out_ += '[';
+            for (Py_ssize_t i = 0; i < PySequence_Fast_GET_SIZE(seq); ++i) {
+                Ref item = Ref::borrow(PySequence_Fast_GET_ITEM(seq, i));
+                item_separator(i, level);
+                value(item.get(), level + 1);
+            }
+            close(']', level);
+        }
+    }
+
+    void key(PyObject* k) {
+        if (PyUnicode_Check(k)) {
+            string(k);
+            return;
+        }
+        out_ += '"';
+        if (PyFloat_Check(k)) {
+            append_json_float(out_, PyFloat_AS_DOUBLE(k));
+        } else if (k == Py_True) {
+            out_ += "true";
+        } else if (k == Py_False) {
+            out_ += "false";
+        } else if (k == Py_None) {
+            out_ += "null";
+        } else if (PyLong_Check(k)) {
+            integer(k);
+        } else {
+            if constexpr (Defer) throw NeedInterpreter{};
+            PyErr_Format(PyExc_TypeError, "keys must be str, int, float, bool or None, not %s", Py_TYPE(k)->tp_name);
+            throw PythonErrorSet{};
+        }
+        out_ += '"';
+    }
+
+    void dict(PyObject* d, int level) {
+        if constexpr (Defer) {
+            if (!PyDict_CheckExact(d)) throw NeedInterpreter{};  // items() may be its own
+            if (PyDict_GET_SIZE(d) == 0) { out_ += "{}"; return; }
+            out_ += '{';
+            Py_ssize_t pos = 0, i = 0;
+            PyObject *k, *v;
+            while (PyDict_Next(d, &pos, &k, &v)) {
+                item_separator(i++, level);
+                key(k);
+                out_ += ": ";
+                value(v, level + 1);
+            }
+            close('}', level);
+        } else {
+            if (PyDict_GET_SIZE(d) == 0) { out_ += "{}"; return; }
+            Level guard(*this, d);
+            out_ += '{';
+            // A subclass's own items() may hand back anything: only pairs are written.
+            Ref items = own(PyMapping_Items(d));
+            Py_ssize_t n = PyList_GET_SIZE(items.get());
+            for (Py_ssize_t i = 0; i < n; ++i) {
+                PyObject* pair = PyList_GET_ITEM(items.get(), i);
+                if (!PyTuple_Check(pair) || PyTuple_GET_SIZE(pair) != 2) {
+                    PyErr_SetString(PyExc_ValueError, "items must return 2-tuples");
+                    throw PythonErrorSet{};
+                }
+                item_separator(i, level);
+                key(PyTuple_GET_ITEM(pair, 0));
+                out_ += ": ";
+                value(PyTuple_GET_ITEM(pair, 1), level + 1);
+            }
+            close('}', level);
+        }
+    }
+};
+
+template <bool Pretty, bool Defer>
+void walk(std::string& out, PyObject* value, const JsonOptions& o) {
+    Walker<Pretty, Defer>(out, o).value(value, 0);
+}
+
+// The interpreter's own encoder decides: its text, or its error.
+void append_dumps(std::string& out, PyObject* value, const JsonOptions& o) {
+    static PyObject* kwnames[2] = {nullptr, nullptr};  // without and with indent
+    bool indented = o.indent >= 0;
+    PyObject*& names = kwnames[indented];
+    if (!names) {
+        names = indented ? Py_BuildValue("(ss)", "ensure_ascii", "indent") : Py_BuildValue("(s)", "ensure_ascii");
+        if (!names) throw PythonErrorSet{};
+    }
+    Ref indent = indented ? own(PyLong_FromLong(o.indent)) : Ref();
+    Ref dumps = own(PyObject_GetAttrString(state().json.get(), "dumps"));
+    PyObject* args[3] = {value, Py_False, indent.get()};
+    Ref text = own(PyObject_Vectorcall(dumps.get(), args, 1, names));
+    if (!PyUnicode_Check(text.get())) {
+        PyErr_Format(PyExc_TypeError, "write() argument must be str, not %.100s", Py_TYPE(text.get())->tp_name);
+        throw PythonErrorSet{};
+    }
+    append_utf8(out, text.get());
+}
+
+}  // namespace
+
+void append_utf8(std::string& out, PyObject* text) {
+    Py_ssize_t size = 0;
+    const char* utf8 = PyUnicode_AsUTF8AndSize(text, &size);
+    if (!utf8) throw PythonErrorSet{};
+    out.append(utf8, static_cast<size_t>(size));
+}
+
+void encode_json(std::string& out, PyObject* value, const JsonOptions& o) {
+    size_t mark = out.size();
+    bool pretty = o.indent >= 0;
+    if (!o.defer_to_interpreter) {
+        try {
+            pretty ? walk<true, false>(out, value, o) : walk<false, false>(out, value, o);
+        } catch (...) {
+            out.resize(mark);
+            throw;
+        }
+        return;
+    }
+    try {
+        pretty ? walk<true, true>(out, value, o) : walk<false, true>(out, value, o);
+        return;
+    } catch (const NeedInterpreter&) {
+        out.resize(mark);
+    } catch (...) {
+        out.resize(mark);
+        if (PyErr_Occurred() && !PyErr_ExceptionMatches(PyExc_Exception)) throw;
+        PyErr_Clear();
+    }
+    append_dumps(out, value, o);
+}
+
+}  // namespace tiven
