@@ -22,7 +22,8 @@ class Walker {
 public:
     Walker(std::string& out, const JsonOptions& o) : out_(out), opt_(o) {}
 
-    void value(PyObject* v, int level) {
+    // Flattened so the small appends of the hot path stay inline.
+    [[gnu::flatten]] void value(PyObject* v, int level) {
         if (v == Py_None) { out_ += "null"; return; }
         if (v == Py_True) { out_ += "true"; return; }
         if (v == Py_False) { out_ += "false"; return; }
@@ -46,6 +47,7 @@ private:
     std::string& out_;
     const JsonOptions& opt_;
     std::vector<PyObject*> path_;  // containers being written, for the cycle test
+    std::string pad_ = "\n";       // a newline and the deepest indent written so far
 
     // One container level of a walk that does not defer: the caller's depth
     // count and the cycle test.
@@ -79,7 +81,10 @@ private:
     };
 
     void item_separator(Py_ssize_t i, int level) {
-        if (i > 0) out_ += Pretty ? "," : ", ";
+        if (i > 0) {
+            if constexpr (Pretty) out_ += ',';
+            else out_.append(", ", 2);
+        }
         if constexpr (Pretty) newline(level + 1);
     }
 
@@ -89,8 +94,9 @@ private:
     }
 
     void newline(int level) {
-        out_ += '\n';
-        out_.append(static_cast<size_t>(level) * static_cast<size_t>(opt_.indent), ' ');
+        size_t n = 1 + static_cast<size_t>(level) * static_cast<size_t>(opt_.indent);
+        if (pad_.size() < n) pad_.resize(n, ' ');
+        out_.append(pad_.data(), n);
     }
 
     // Lone surrogates cannot be written as UTF-8: when deferring, the

@@ -1,9 +1,5 @@
 #include "core/json_text.hpp"
 
-#include <cmath>
-
-#include "core/pynum.hpp"
-
 namespace tiven {
 
 void append_json_escape(std::string& out, char32_t c) {
@@ -36,12 +32,6 @@ void append_json_string(std::string& out, std::string_view s) {
     }
     out.append(s.data() + run, s.size() - run);
     out += '"';
-}
-
-void append_json_float(std::string& out, double x) {
-    if (std::isnan(x)) { out += "NaN"; return; }
-    if (std::isinf(x)) { out += x > 0 ? "Infinity" : "-Infinity"; return; }
-    append_float_repr(out, x);
 }
 
 void append_json_int(std::string& out, long long v) {

@@ -3,10 +3,13 @@
 // escaped, floats in repr form with NaN, Infinity and -Infinity, and UTF-8.
 #pragma once
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "core/pynum.hpp"
 
 namespace tiven {
 
@@ -44,7 +47,12 @@ inline void append_json_code_point(std::string& out, char32_t cp) {
 // Appends `utf8` (valid UTF-8) as a quoted JSON string.
 void append_json_string(std::string& out, std::string_view utf8);
 
-void append_json_float(std::string& out, double x);
+[[gnu::always_inline]] inline void append_json_float(std::string& out, double x) {
+    if (std::isnan(x)) return (void)out.append("NaN", 3);
+    if (std::isinf(x)) return (void)(x > 0 ? out.append("Infinity", 8) : out.append("-Infinity", 9));
+    char buf[kFloatReprMax];
+    out.append(buf, float_repr_chars(x, buf));
+}
 void append_json_int(std::string& out, long long v);
 
 // The double a JSON number token denotes, correctly rounded; false when the
