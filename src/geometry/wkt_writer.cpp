@@ -2,6 +2,7 @@
 // each member as str() writes it.
 #include <string>
 
+#include "core/json_text.hpp"
 #include "core/method.hpp"
 #include "core/pynum.hpp"
 #include "geometry/geometry_values.hpp"
@@ -20,7 +21,7 @@ void append_member(std::string& out, PyObject* m) {
         long long v = PyLong_AsLongLongAndOverflow(m, &overflow);
         if (v == -1 && PyErr_Occurred()) throw PythonErrorSet{};
         if (!overflow) {
-            append_ascii(out, std::to_string(v).c_str());
+            append_json_int(out, v);
             return;
         }
     }
