@@ -82,11 +82,6 @@ size_t float_repr_chars(double x, char* buf) {
     return n;
 }
 
-void append_float_repr(std::string& out, double x) {
-    char buf[kFloatReprMax];
-    out.append(buf, float_repr_chars(x, buf));
-}
-
 std::string float_repr(double x) {
     std::string s;
     append_float_repr(s, x);

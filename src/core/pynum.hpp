@@ -11,12 +11,15 @@ namespace tiven {
 
 // repr(x) of a Python float: "1.0", "0.1", "1e-05", "1e+16", "inf", "-0.0", "nan".
 std::string float_repr(double x);
-// Appends repr(x) to `out` (the JSON writers' hot path).
-void append_float_repr(std::string& out, double x);
 // Writes repr(x) to `buf` (at least kFloatReprMax chars, no terminator) and
 // returns its length: the allocation-free form for writers with their own buffers.
 inline constexpr size_t kFloatReprMax = 32;
 size_t float_repr_chars(double x, char* buf);
+// Appends repr(x) to `out` (the writers' hot path).
+inline void append_float_repr(std::string& out, double x) {
+    char buf[kFloatReprMax];
+    out.append(buf, float_repr_chars(x, buf));
+}
 
 // '{:.Nf}'.format(x), N >= 0.
 std::string format_fixed(double x, int ndigits);
