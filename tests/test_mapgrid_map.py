@@ -5,6 +5,7 @@ import pytest
 
 import mapgrid_reference as ref
 from src import tivenpy
+from exactness import same
 
 MapGrid = tivenpy.MapGrid
 TILDE = "\uff5e"
@@ -12,16 +13,6 @@ TILDE = "\uff5e"
 
 def bnd(n, s, w, e):
     return {"north": n, "south": s, "west": w, "east": e}
-
-
-def same(a, b):
-    """Equal with the same number types (ints stay ints, floats floats)."""
-    assert a == b
-    assert type(a) is type(b)
-    if isinstance(a, dict):
-        assert list(a) == list(b)
-        for k in a:
-            same(a[k], b[k])
 
 
 class Approx:

@@ -2,6 +2,7 @@ import pytest
 
 import mapgrid_reference as ref
 from src import tivenpy
+from exactness import same
 
 MapGrid = tivenpy.MapGrid
 corner = MapGrid._MapGrid__corner1000000
@@ -42,15 +43,6 @@ NEW_CODES = [
     ("J50E001010", answer(50000, bnd(40.0, 39.833333333333336, 116.25, 116.5))),
     ("J50", answer(1000000, bnd(40, 36, 114, 120))),
 ]
-
-
-def same(a, b):
-    assert a == b
-    assert type(a) is type(b)
-    if isinstance(a, dict):
-        assert list(a) == list(b)
-        for k in a:
-            same(a[k], b[k])
 
 
 @pytest.mark.parametrize("code,expected", NEW_CODES)

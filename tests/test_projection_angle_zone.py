@@ -5,18 +5,10 @@ import pytest
 
 import projection_reference as ref
 from src.tivenpy import Projection
+from exactness import outcome
 
 RANGE_DEG = "[{}] should be between [-360 ～ +360] in [deg] parameter."
 RANGE_DMS = "[{}] should be between [-360 ～ +360] in [dms] parameter."
-
-
-def outcome(fn, *args, **kwargs):
-    """The result as repr text (exact for floats, -0.0 and nan), or the error type and text."""
-    try:
-        r = fn(*args, **kwargs)
-    except Exception as e:  # noqa: BLE001
-        return (type(e).__name__, str(e))
-    return (type(r).__name__, repr(r))
 
 
 ANGLE_CASES = [

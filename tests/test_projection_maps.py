@@ -6,20 +6,12 @@ import pytest
 
 import projection_reference as ref
 from src.tivenpy import Projection as P
+from exactness import outcome
 
 INF, NAN = math.inf, math.nan
 LON_MSG = "Invalid [longitude: {}] parameter. Should be between -180 and +180."
 LAT_MSG = "Invalid [latitude: {}] parameter. Should be between -90 and +90."
 CM_MSG = "Invalid [centralMeridian: {}] parameter. Should be between -180 and +180."
-
-
-def outcome(fn, *args, **kwargs):
-    """The result as repr text (exact for floats, -0.0 and nan), or the error type and text."""
-    try:
-        r = fn(*args, **kwargs)
-    except Exception as e:  # noqa: BLE001
-        return (type(e).__name__, str(e))
-    return (type(r).__name__, repr(r))
 
 
 def close(got, expected, tol):
