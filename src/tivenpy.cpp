@@ -1,5 +1,5 @@
 // Module entry: two-phase initialisation. PyInit hands back the definition;
-// creation and execution follow the import specification.
+// creation and execution follow what the import machinery hands over.
 #include <Python.h>
 
 #include "core/method.hpp"
