@@ -1,45 +1,68 @@
 # Front door: finds CPython 3.13, makes .venv with it and builds the module.
-#   make run   - build and install the package, then export the bundled sample
-#   make test  - build the module in place from this tree and run the tests
+#   make run       - build and install the package, then export the bundled sample
+#   make test      - build the module in place from this tree and run the tests
+#   make sanitize  - the same suite against an AddressSanitizer + UBSan build
+#   make bench     - the benchmarks under benchmarks/
+# Every path is quoted: the clone may live in a folder whose name has blanks.
 
 SHELL := /bin/bash
 VENV := .venv
-PY := $(VENV)/bin/python
-BUILD := build/inplace
+PY := $(CURDIR)/$(VENV)/bin/python
+BUILD := $(CURDIR)/build/inplace
+ASAN_BUILD := $(CURDIR)/build/asan
 
 PYTHON313 := $(shell \
   for c in python3.13 $$HOME/.pyenv/versions/3.13*/bin/python3.13 /root/.pyenv/versions/3.13*/bin/python3.13 /usr/bin/python3.13 /usr/local/bin/python3.13; do \
     if [ -x "$$(command -v $$c 2>/dev/null)" ] && $$c -c 'import sys; assert sys.version_info[:2] == (3, 13)' >/dev/null 2>&1; then echo $$(command -v $$c); break; fi; \
   done)
 
-.PHONY: venv build run test bench clean
+# configure-and-build DIR EXTRA_CMAKE_ARGS
+define cmake_build
+	"$(VENV)/bin/cmake" -S "$(CURDIR)" -B "$(1)" -G Ninja -DCMAKE_MAKE_PROGRAM="$(CURDIR)/$(VENV)/bin/ninja" \
+	  -DPython_EXECUTABLE="$(PY)" -DCMAKE_BUILD_TYPE=Release $(2) >/dev/null
+	"$(VENV)/bin/cmake" --build "$(1)"
+endef
+
+.PHONY: venv build run test sanitize bench clean
 
 $(VENV)/.ready: pyproject.toml
 	@if [ -z "$(PYTHON313)" ]; then echo "CPython 3.13 not found (python3.13 on PATH or under ~/.pyenv/versions)"; exit 1; fi
-	rm -rf $(VENV)
-	$(PYTHON313) -m venv $(VENV)
-	$(PY) -m pip install -q --upgrade pip
-	$(PY) -m pip install -q "scikit-build-core>=0.10" "cmake>=3.18" ninja "pytest>=8"
+	rm -rf "$(VENV)"
+	"$(PYTHON313)" -m venv "$(VENV)"
+	"$(PY)" -m pip install -q --upgrade pip
+	"$(PY)" -m pip install -q "scikit-build-core>=0.10" "cmake>=3.18" ninja "pytest>=8"
 	@# Test-only oracles; the tests that use them skip when they cannot be had.
-	-$(PY) -m pip install -q pyproj geographiclib shapely
-	touch $@
+	-"$(PY)" -m pip install -q pyproj geographiclib shapely
+	touch "$@"
 
 venv: $(VENV)/.ready
 
 build: venv
-	$(VENV)/bin/cmake -S . -B $(BUILD) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV)/bin/ninja) \
-	  -DPython_EXECUTABLE=$(abspath $(PY)) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	$(VENV)/bin/cmake --build $(BUILD)
+	$(call cmake_build,$(BUILD),)
 
+# build-dir is persistent, so a second run compiles only what changed.
 run: venv
-	$(PY) -m pip install -q --no-build-isolation .
-	cd examples && ../$(PY) export_sample.py
+	"$(PY)" -m pip install -q --no-build-isolation -C build-dir=build/wheel .
+	"$(PY)" examples/export_sample.py examples/out
 
 test: build
-	$(PY) -m pytest -q tests
+	"$(PY)" -m pytest -q tests
+
+# The sanitized module is built over the in-place one (so child interpreters of
+# the tests load it too) and removed afterwards, so the next `make build` relinks.
+# libstdc++ is preloaded with the runtime: python itself does not link it, and
+# ASan must find the real __cxa_throw at start-up.
+sanitize: venv
+	rm -f src/tivenpy*.so
+	$(call cmake_build,$(ASAN_BUILD),-DTIVEN_SANITIZE=ON)
+	status=0; \
+	LD_PRELOAD="$$(g++ -print-file-name=libasan.so):$$(g++ -print-file-name=libstdc++.so)" ASAN_OPTIONS=detect_leaks=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1 TIVENPY_SANITIZE=1 \
+	  "$(PY)" -m pytest -q -p no:cacheprovider tests || status=$$?; \
+	rm -f src/tivenpy*.so; exit $$status
 
 bench: build
-	$(PY) benchmarks/bench.py
+	"$(PY)" benchmarks/bench.py
 
 clean:
-	rm -rf build $(VENV) src/tivenpy*.so
+	rm -rf build "$(VENV)" src/tivenpy*.so

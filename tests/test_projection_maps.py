@@ -345,7 +345,7 @@ def test_gauss_kruger_against_exact_transverse_mercator(crs, easting, northing):
 
 
 def test_against_pyproj():
-    pyproj = pytest.importorskip("pyproj")
+    pyproj = pytest.importorskip("pyproj", exc_type=ImportError)
     rnd = random.Random(21)
     tm = pyproj.Transformer.from_crs("EPSG:4490", "+proj=tmerc +lat_0=0 +lon_0=117 +k=1 +x_0=20500000 +y_0=0 "
                                      "+ellps=GRS80 +units=m +no_defs", always_xy=True)
@@ -363,7 +363,7 @@ def test_against_pyproj():
 
 
 def test_against_geographiclib():
-    geodesic = pytest.importorskip("geographiclib.geodesic")
+    geodesic = pytest.importorskip("geographiclib.geodesic", exc_type=ImportError)
     g = geodesic.Geodesic.WGS84
     rnd = random.Random(22)
     for _ in range(300):
