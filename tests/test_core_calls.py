@@ -1,4 +1,5 @@
 import gc
+import inspect
 import sys
 
 import pytest
@@ -70,6 +71,51 @@ def test_unbound_call_through_class():
     assert B.bytesToStr.__get__(None, B) is B.bytesToStr
 
 
+@pytest.mark.parametrize(
+    "target,text",
+    [
+        (M.subscribe, "(self, key: 'str', slot: 'Callable') -> 'None'"),
+        (M().subscribe, "(key: 'str', slot: 'Callable') -> 'None'"),
+        (M, "()"),
+        (tivenpy.MapGisFile, "(mapGisFile: 'str', mapGisColorLib: 'str' = None, encoding: 'str' = 'GB2312')"),
+        (B.bytesToStr, "(data: 'bytes', encoding: 'str' = 'GB2312') -> 'str'"),
+        (
+            tivenpy.Projection.gaussKruger,
+            "(centralMeridian: 'float' = None, x: 'float' = None, y: 'float' = None, longitude: 'float' = None, "
+            "latitude: 'float' = None, crs: 'int' = 2000) -> 'tuple'",
+        ),
+        (
+            tivenpy.MapGisColorLib.CMYK,
+            "(self, index: 'int' = 1, defaultColor: 'tuple' = (0, 0, 0, 100)) -> 'Union[tuple, None]'",
+        ),
+        (
+            tivenpy.MapGrid.grid,
+            "(north: 'float', south: 'float', west: 'float', east: 'float', zoom: 'int' = 0, "
+            "summary: 'bool' = False) -> 'Iterator'",
+        ),
+        (tivenpy.Geometry.loads, "(coordinates: 'Union[str, list, dict]', code: 'Union[int, None]' = -1) -> 'dict'"),
+    ],
+)
+def test_signature(target, text):
+    assert str(inspect.signature(target)) == text
+
+
+def test_every_method_has_its_declared_signature():
+    for cls in (getattr(tivenpy, name) for name in tivenpy.__all__):
+        inspect.signature(cls)
+        for attr in dir(cls):
+            f = getattr(cls, attr)
+            if type(getattr(f, "__func__", f)).__name__ != "tivenpy_function":
+                continue
+            sig = inspect.signature(f)
+            found = {n: p.annotation for n, p in sig.parameters.items() if p.annotation is not p.empty}
+            if sig.return_annotation is not sig.empty:
+                found["return"] = sig.return_annotation
+            assert found == f.__annotations__, f
+            kinds = {p.kind for p in sig.parameters.values()}
+            assert kinds <= {inspect.Parameter.POSITIONAL_OR_KEYWORD}, f
+
+
 def _run_many(fn, n):
     for _ in range(n):
         fn()
@@ -100,6 +146,7 @@ def _success_paths():
     m.unsubscribe()
     B.bytesToStr(b"AB  \x00CD")
     B.bytesInteger(b"\xff" * 9)
+    M.publish.__signature__
 
 
 @pytest.mark.parametrize("paths", [_success_paths, _error_paths])

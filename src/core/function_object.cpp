@@ -252,8 +252,57 @@ PyMemberDef members[] = {
     {nullptr, 0, 0, 0, nullptr},
 };
 
+Ref default_object(const Default& d) {
+    switch (d.kind) {
+        case Default::Kind::Required:
+        case Default::Kind::None: return py_none();
+        case Default::Kind::Int: return py_int(d.i);
+        case Default::Kind::Float: return py_float(d.f);
+        case Default::Kind::Str: return own(PyUnicode_FromString(d.s));
+        case Default::Kind::Bool: return py_bool(d.i != 0);
+        case Default::Kind::IntTuple: {
+            Ref t = own(PyTuple_New(static_cast<Py_ssize_t>(d.i)));
+            for (long long k = 0; k < d.i; ++k) PyTuple_SET_ITEM(t.get(), k, py_int(d.ints[k]).release());
+            return t;
+        }
+    }
+    return py_none();
+}
+
+// Made afresh from the declaration on each request, as inspect does for Python
+// functions. Every parameter is positional-or-keyword, receiver included, as
+// the parser takes them; binding drops the receiver through the method object.
+PyObject* get_signature(PyObject* o, void*) {
+    const Method& m = *reinterpret_cast<FunctionObject*>(o)->method;
+    try {
+        Ref inspect = own(PyImport_ImportModule("inspect"));
+        Ref parameter = own(PyObject_GetAttrString(inspect.get(), "Parameter"));
+        Ref kind = own(PyObject_GetAttrString(parameter.get(), "POSITIONAL_OR_KEYWORD"));
+        Ref params = own(PyList_New(0));
+        for (const Param& p : m.params) {
+            Ref args = own(Py_BuildValue("(sO)", p.name, kind.get()));
+            Ref kwargs = own(PyDict_New());
+            if (p.value.kind != Default::Kind::Required)
+                check(PyDict_SetItemString(kwargs.get(), "default", default_object(p.value).get()));
+            if (p.annotation) check(PyDict_SetItemString(kwargs.get(), "annotation", py_str(p.annotation).get()));
+            Ref param = own(PyObject_Call(parameter.get(), args.get(), kwargs.get()));
+            check(PyList_Append(params.get(), param.get()));
+        }
+        Ref signature = own(PyObject_GetAttrString(inspect.get(), "Signature"));
+        Ref args = own(PyTuple_Pack(1, params.get()));
+        Ref kwargs = own(PyDict_New());
+        if (m.result_annotation)
+            check(PyDict_SetItemString(kwargs.get(), "return_annotation", py_str(m.result_annotation).get()));
+        return PyObject_Call(signature.get(), args.get(), kwargs.get());
+    } catch (...) {
+        set_python_error_from_current_exception();
+        return nullptr;
+    }
+}
+
 PyGetSetDef getset[] = {
     {"__dict__", PyObject_GenericGetDict, PyObject_GenericSetDict, nullptr, nullptr},
+    {"__signature__", get_signature, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -275,23 +324,6 @@ PyTypeObject* function_type() {
     FunctionType.tp_dictoffset = offsetof(FunctionObject, dict);
     if (PyType_Ready(&FunctionType) < 0) throw PythonErrorSet{};
     return &FunctionType;
-}
-
-Ref default_object(const Default& d) {
-    switch (d.kind) {
-        case Default::Kind::Required:
-        case Default::Kind::None: return py_none();
-        case Default::Kind::Int: return py_int(d.i);
-        case Default::Kind::Float: return py_float(d.f);
-        case Default::Kind::Str: return own(PyUnicode_FromString(d.s));
-        case Default::Kind::Bool: return py_bool(d.i != 0);
-        case Default::Kind::IntTuple: {
-            Ref t = own(PyTuple_New(static_cast<Py_ssize_t>(d.i)));
-            for (long long k = 0; k < d.i; ++k) PyTuple_SET_ITEM(t.get(), k, py_int(d.ints[k]).release());
-            return t;
-        }
-    }
-    return py_none();
 }
 
 std::string default_text(const Default& d) {
