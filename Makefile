@@ -2,6 +2,7 @@
 #   make run       - build and install the package, then export the bundled sample
 #   make test      - build the module in place from this tree and run the tests
 #   make sanitize  - the same suite against an AddressSanitizer + UBSan build
+#   make test-clang - the same suite against a clang++ build
 #   make bench     - the benchmarks under benchmarks/
 # Every path is quoted: the clone may live in a folder whose name has blanks.
 
@@ -10,6 +11,7 @@ VENV := .venv
 PY := $(CURDIR)/$(VENV)/bin/python
 BUILD := $(CURDIR)/build/inplace
 ASAN_BUILD := $(CURDIR)/build/asan
+CLANG_BUILD := $(CURDIR)/build/clang
 
 PYTHON313 := $(shell \
   for c in python3.13 $$HOME/.pyenv/versions/3.13*/bin/python3.13 /root/.pyenv/versions/3.13*/bin/python3.13 /usr/bin/python3.13 /usr/local/bin/python3.13; do \
@@ -23,7 +25,7 @@ define cmake_build
 	"$(VENV)/bin/cmake" --build "$(1)"
 endef
 
-.PHONY: venv build run test sanitize bench clean
+.PHONY: venv build run test sanitize test-clang bench clean
 
 $(VENV)/.ready: pyproject.toml
 	@if [ -z "$(PYTHON313)" ]; then echo "CPython 3.13 not found (python3.13 on PATH or under ~/.pyenv/versions)"; exit 1; fi
@@ -59,6 +61,15 @@ sanitize: venv
 	LD_PRELOAD="$$(g++ -print-file-name=libasan.so):$$(g++ -print-file-name=libstdc++.so)" ASAN_OPTIONS=detect_leaks=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1 TIVENPY_SANITIZE=1 \
 	  "$(PY)" -m pytest -q -p no:cacheprovider tests || status=$$?; \
+	rm -f src/tivenpy*.so; exit $$status
+
+# A second compiler keeps the code portable; its module is swapped in like the
+# sanitized one. clang comes from Debian's packages when it is missing.
+test-clang: venv
+	command -v clang++ >/dev/null || { apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q clang >/dev/null; }
+	rm -f src/tivenpy*.so
+	$(call cmake_build,$(CLANG_BUILD),-DCMAKE_CXX_COMPILER=clang++)
+	status=0; "$(PY)" -m pytest -q -p no:cacheprovider tests || status=$$?; \
 	rm -f src/tivenpy*.so; exit $$status
 
 bench: build
