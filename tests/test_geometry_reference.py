@@ -51,7 +51,7 @@ def members_of(body):
         for name in NAMES:
             if re.match(name, body[i:], re.I):
                 j = i + len(name)
-                m = re.match(r"\s*(?:(?:Z|M|ZM)(?=[\s(]))?\s*\(", body[j:], re.I)
+                m = re.match(r"(?:\s+(?:Z|M|ZM)(?=[\s(]))?\s*\(", body[j:], re.I)
                 if m:
                     k = j + m.end() - 1
                     depth = 0

@@ -164,6 +164,29 @@ def test_target_cannot_be_opened(tmp_path, monkeypatch, target, error):
     assert e.value.filename == target and seen == []
 
 
+def _linked(link):
+    def name(source):
+        link(source, "link.WL")
+        return "link.WL"
+    return name
+
+
+@pytest.mark.parametrize("target", [lambda source: source, lambda source: "./sub/../l.WL", _linked(os.link),
+                                    _linked(os.symlink)], ids=["same", "relative", "hard link", "symlink"])
+def test_target_is_the_source(tmp_path, monkeypatch, target):
+    monkeypatch.chdir(tmp_path)
+    (tmp_path / "sub").mkdir()
+    source = make(tmp_path, sample_lines())
+    before = open(source, "rb").read()
+    m = t.MapGisFile(source)
+    seen = []
+    m.subscribe("progress", seen.append)
+    with pytest.raises(Exception) as e:
+        m.saveAsGeoJson(target(source))
+    assert type(e.value) is Exception and str(e.value) == "Invalid [fileName] parameter. Should not be the source file."
+    assert open(source, "rb").read() == before and seen == []
+
+
 def test_type_error(tmp_path):
     m = t.MapGisFile(make(tmp_path, []))
     with pytest.raises(TypeError, match="Argument 'fileName' has incorrect type"):

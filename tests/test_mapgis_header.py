@@ -230,6 +230,16 @@ def test_type_errors(tmp_path):
         t.MapGisFile("x", 3)
     with pytest.raises(TypeError, match="Argument 'encoding' has incorrect type"):
         t.MapGisFile("x", None, None)
+    # A subclass stored on the object later is refused with the constructor's note.
+    class Name(str):
+        pass
+
+    m = t.MapGisFile(line_path(tmp_path, lines=[w.Line([(0, 0)])]))
+    m.PcolorLibFile = Name("lib")
+    for road in (lambda: next(m.getFeature()), lambda: m.saveAsGeoJson(str(tmp_path / "o.json"))):
+        with pytest.raises(TypeError, match="Argument 'mapGisColorLib' has incorrect type") as e:
+            road()
+        assert len(e.value.__notes__) == 1
 
 
 def test_decoders_are_looked_up_on_the_object(tmp_path):

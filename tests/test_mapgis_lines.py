@@ -4,6 +4,7 @@ import errno
 import os
 import random
 import struct
+import weakref
 
 import pytest
 
@@ -152,6 +153,14 @@ def test_generator_protocol(tmp_path):
     del g
     gc.collect()
     assert open_fds(path) == 0
+
+    g = m.getFeature()
+    ref, live = weakref.ref(g), weakref.WeakSet([g])
+    next(g)
+    assert ref() is g and len(live) == 1 and open_fds(path) == 1
+    del g
+    gc.collect()
+    assert ref() is None and len(live) == 0 and open_fds(path) == 0
 
     assert [f["id"] for f in m.getFeature()] == [0, 1, 2]
     assert open_fds(path) == 0

@@ -2,6 +2,7 @@ import gc
 import math
 import random
 import tracemalloc
+import weakref
 
 import pytest
 
@@ -193,8 +194,10 @@ def test_close_and_drop():
         next(g)
     g = grid(90, -90, -180, 180, 16)
     next(g)
+    ref = weakref.ref(g)
     del g
     gc.collect()
+    assert ref() is None
 
 
 def test_whole_world_at_zoom_16_streams_in_constant_memory():

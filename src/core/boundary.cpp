@@ -50,6 +50,24 @@ void set_python_error_from_current_exception() noexcept {
     }
 }
 
+void argument_type_error(const char* name, PyTypeObject* expected, PyObject* given) {
+    PyErr_Format(PyExc_TypeError, "Argument '%.200s' has incorrect type (expected %.200s, got %.200s)", name,
+                 expected->tp_name, Py_TYPE(given)->tp_name);
+    if (PyObject_TypeCheck(given, expected)) {
+        PyObject* exc = PyErr_GetRaisedException();
+        PyObject* r = PyObject_CallMethod(exc, "add_note", "s",
+                                          "Instances of subclasses of built-in types are refused; "
+                                          "pass the built-in type itself.");
+        Py_XDECREF(r);
+        if (!r) {
+            Py_DECREF(exc);
+            throw PythonErrorSet{};
+        }
+        PyErr_SetRaisedException(exc);
+    }
+    throw PythonErrorSet{};
+}
+
 void enforce_result(ResultCheck check, PyObject* value) {
     if (check == ResultCheck::None || value == Py_None) return;
     PyTypeObject* expected = nullptr;

@@ -70,24 +70,6 @@ PyTypeObject* exact_type(Check c) {
     return nullptr;
 }
 
-[[noreturn]] void type_error(const Param& p, PyTypeObject* expected, PyObject* given) {
-    PyErr_Format(PyExc_TypeError, "Argument '%.200s' has incorrect type (expected %.200s, got %.200s)", p.name,
-                 expected->tp_name, Py_TYPE(given)->tp_name);
-    if (PyObject_TypeCheck(given, expected)) {
-        PyObject* exc = PyErr_GetRaisedException();
-        PyObject* r = PyObject_CallMethod(exc, "add_note", "s",
-                                          "Instances of subclasses of built-in types are refused; "
-                                          "pass the built-in type itself.");
-        Py_XDECREF(r);
-        if (!r) {
-            Py_DECREF(exc);
-            throw PythonErrorSet{};
-        }
-        PyErr_SetRaisedException(exc);
-    }
-    throw PythonErrorSet{};
-}
-
 bool float_takes_none(const Param& p) { return p.value.kind == Default::Kind::None || p.or_none; }
 
 // Matches a keyword name against the parameters: identity first, then equality.
@@ -187,7 +169,7 @@ PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf
             if (p.check == Check::Float && !float_takes_none(p)) continue;
             bool none_ok = p.or_none || p.value.kind == Default::Kind::None;
             if (none_ok && values[i] == Py_None) continue;
-            type_error(p, t, values[i]);
+            argument_type_error(p.name, t, values[i]);
         }
 
         Call call{m, values, self->defining_class};

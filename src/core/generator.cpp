@@ -13,6 +13,7 @@ struct GeneratorObject {
     GeneratorBody* body;
     PyObject* name;
     PyObject* qualname;
+    PyObject* weakrefs;  // weak references can be taken, as to a Python generator
     bool started;
     bool running;
     bool finished;
@@ -173,6 +174,7 @@ void dealloc(PyObject* self) {
     auto* g = reinterpret_cast<GeneratorObject*>(self);
     PyObject_GC_UnTrack(self);
     PyObject* pending = PyErr_GetRaisedException();
+    if (g->weakrefs) PyObject_ClearWeakRefs(self);
     finish(g);
     PyErr_SetRaisedException(pending);
     Py_CLEAR(g->name);
@@ -212,6 +214,7 @@ PyTypeObject* generator_type() {
     if (GeneratorType.tp_flags & Py_TPFLAGS_READY) return &GeneratorType;
     GeneratorType.tp_name = "tivenpy_generator";
     GeneratorType.tp_basicsize = sizeof(GeneratorObject);
+    GeneratorType.tp_weaklistoffset = offsetof(GeneratorObject, weakrefs);
     GeneratorType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC;
     GeneratorType.tp_traverse = traverse;
     GeneratorType.tp_clear = clear;
@@ -237,6 +240,7 @@ Ref make_generator(std::unique_ptr<GeneratorBody> body, const char* name, const 
     g->body = body.release();
     g->name = n.release();
     g->qualname = q.release();
+    g->weakrefs = nullptr;
     g->started = false;
     g->running = false;
     g->finished = false;

@@ -110,7 +110,8 @@ size_t name_at(Text t, size_t i, size_t end) {
 }
 
 // A dimension tag (Z, M, ZM) between a member's name and its "(", as standard
-// WKT writes it for members with z or m values.
+// WKT writes it for members with z or m values. Only a separated tag counts:
+// a name glued to more letters (POINTZ) is no member name, as at the top level.
 void skip_dimension_tag(Text t, size_t& j, size_t end) {
     size_t k = j;
     if (k < end && (t[k] == U'Z' || t[k] == U'z')) ++k;
@@ -155,7 +156,7 @@ void find_members(Text t, Span body, std::vector<Span>& members) {
         if (n) {
             size_t j = i + n;
             skip_blanks(t, j, body.end);
-            skip_dimension_tag(t, j, body.end);
+            if (j > i + n) skip_dimension_tag(t, j, body.end);
             if (j < body.end && t[j] == U'(') {
                 size_t c = match_close(j);
                 if (c != SIZE_MAX && c > j + 1) {

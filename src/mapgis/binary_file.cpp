@@ -112,6 +112,12 @@ size_t BinaryFile::read_into(void* out, size_t n) {
     return static_cast<size_t>(done);
 }
 
+bool same_file(const std::string& a, const std::string& b) noexcept {
+    struct stat sa, sb;
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 std::vector<uint8_t> BinaryFile::read(int64_t n) {
     if (n < 0 || fd_ < 0 || pos_ >= size_) {
         // read(-1) reads the rest, as a file object does

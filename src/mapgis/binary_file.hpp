@@ -57,6 +57,10 @@ private:
     Block blocks_[kBlocks];
 };
 
+// Whether two paths name one file (same device and inode, links followed).
+// A path that cannot be looked up names no file.
+bool same_file(const std::string& a, const std::string& b) noexcept;
+
 // Offset arithmetic on positions that may come from altered attributes: a
 // result beyond 64 bits is refused as a file object's seek refuses it.
 inline int64_t offset_add(int64_t a, int64_t b) {

@@ -206,15 +206,35 @@ void write_features(PyObject* self, OutputFile& out) {
     if (PyErr_Occurred()) throw PythonErrorSet{};
 }
 
+// Opening the target truncates it, so a target that is the file the features
+// are read from (by any path or link) would lose the data before it is read.
+void refuse_own_source(PyObject* self, const std::string& target) {
+    static PyObject* file_name_key = interned("FileName");
+    PyObject* found = nullptr;
+    if (PyObject_GetOptionalAttr(self, file_name_key, &found) < 0) throw PythonErrorSet{};
+    Ref source = Ref::steal(found);
+    if (!source || source.get() == Py_None) return;
+    PyObject* raw = nullptr;
+    if (!PyUnicode_FSConverter(source.get(), &raw)) {
+        // Not a path: the feature walk reports it as it always has.
+        PyErr_Clear();
+        return;
+    }
+    Ref encoded = Ref::steal(raw);
+    if (same_file(std::string(PyBytes_AS_STRING(raw), static_cast<size_t>(PyBytes_GET_SIZE(raw))), target))
+        fail("Invalid [fileName] parameter. Should not be the source file.");
+}
+
 }  // namespace
 
 Ref save_as_geojson(PyObject* self, PyObject* file_name) {
     PyObject* raw = nullptr;
     if (!PyUnicode_FSConverter(file_name, &raw)) throw PythonErrorSet{};
     Ref encoded = Ref::steal(raw);
+    const std::string target(PyBytes_AS_STRING(raw), static_cast<size_t>(PyBytes_GET_SIZE(raw)));
+    refuse_own_source(self, target);
     OutputFile out;
-    if (int err = out.open(std::string(PyBytes_AS_STRING(raw), static_cast<size_t>(PyBytes_GET_SIZE(raw)))))
-        raise_os_error(err, file_name);
+    if (int err = out.open(target)) raise_os_error(err, file_name);
     std::string& buf = out.buffer();
 
     try {

@@ -150,11 +150,7 @@ bool is_blank(PyObject* name) {
 }  // namespace
 
 ColourLibrary colour_library_for(PyObject* name, Ref* resolved, bool* loaded) {
-    if (name != Py_None && !PyUnicode_CheckExact(name)) {
-        PyErr_Format(PyExc_TypeError, "Argument '%.200s' has incorrect type (expected %.200s, got %.200s)",
-                     "mapGisColorLib", "str", Py_TYPE(name)->tp_name);
-        throw PythonErrorSet{};
-    }
+    if (name != Py_None && !PyUnicode_CheckExact(name)) argument_type_error("mapGisColorLib", &PyUnicode_Type, name);
     Ref chosen = is_blank(name) ? search_library() : Ref::borrow(name);
     ColourLibrary lib;
     *loaded = false;
