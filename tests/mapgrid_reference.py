@@ -97,7 +97,8 @@ def new_code_boundary(lon0, lat0, letter, row, col):
 
 
 def grid_lines(north, south, west, east, zoom=0):
-    """Meridians then parallels, line k at (k*6)/n or (k*4)/n, clipped to the window."""
+    """Meridians then parallels, line k at (k*6)/n or (k*4)/n, clipped to the window;
+    the snapped edges are the nearest lines at or beyond the window."""
     table = [(16, 2304, 500), (15, 1152, 1000), (14, 576, 2000), (13, 192, 5000), (12, 96, 10000),
              (11, 48, 25000), (10, 24, 50000), (9, 12, 100000), (8, 6, 200000), (7, 4, 250000), (6, 2, 500000)]
     n, scale = 1, 1000000
@@ -106,8 +107,25 @@ def grid_lines(north, south, west, east, zoom=0):
             n, scale = nn, s
             break
     dlng, dlat = 6 / n, 4 / n
-    kn, ks = math.ceil(north / dlat), math.floor(south / dlat)
-    kw, ke = math.floor(west / dlng), math.ceil(east / dlng)
+
+    def at_or_below(edge, span):
+        k = math.floor(edge * n / span)
+        while ((k + 1) * span) / n <= edge:
+            k += 1
+        while (k * span) / n > edge:
+            k -= 1
+        return k
+
+    def at_or_above(edge, span):
+        k = math.ceil(edge * n / span)
+        while ((k - 1) * span) / n >= edge:
+            k -= 1
+        while (k * span) / n < edge:
+            k += 1
+        return k
+
+    kn, ks = at_or_above(north, 4), at_or_below(south, 4)
+    kw, ke = at_or_below(west, 6), at_or_above(east, 6)
     ng, sg, wg, eg = (kn * 4) / n, (ks * 4) / n, (kw * 6) / n, (ke * 6) / n
     out = []
     for k in range(kw, ke + 1):

@@ -6,6 +6,7 @@ the `math` module, so the module's results must agree with these bit for bit
 """
 import math
 import re
+from fractions import Fraction
 
 DECIMAL = r"^\s*([+-]?)([0-3]?[0-9]{1,2}((\.\d*)|()))\s*(度|°)?\s*$"
 PACKED = r"^\s*([\-+]?)([0-3]?[0-9]{1,2})(([0-5][0-9])|(60))((([0-5][0-9])|(60))((\.\d*)|()))(度|°)?\s*$"
@@ -37,6 +38,16 @@ def _range(value, lo, hi, name, words):
 def _near(longitude, cm):
     d = longitude - cm
     return longitude - 360.0 if d > 180 else longitude + 360.0 if d < -180 else longitude
+
+
+def _wrap(longitude):
+    """An inverse longitude beyond +-180, less or plus the fewest whole turns, in exact arithmetic."""
+    if -180 <= longitude <= 180 or not math.isfinite(longitude):
+        return longitude
+    q = Fraction(longitude)
+    if q > 180:
+        return float(q - 360 * math.ceil((q - 180) / 360))
+    return float(q + 360 * math.ceil((-180 - q) / 360))
 
 
 def angle(deg=None, dms=None, digit=None):
@@ -221,7 +232,7 @@ def gaussKruger(centralMeridian_=None, x=None, y=None, longitude=None, latitude=
             5 + 28 * t2 + 24 * t4 + 6 * yy + 8 * yy * t2) * yn2 * yn2 / 120) / cosbf * 180 / math.pi
         lat = (b0 - t / (2 * a0 / math.pow(sqrtsinbf2, 3)) * y * yn * (
             1 - (5 + 3 * t2 + yy - 9 * yy * t2) * yn2 / 12 + (61 + 90 * t2 + 45 * t4) * yn2 * yn2 / 360)) * 180 / math.pi
-        return (lon, lat)
+        return (_wrap(lon), lat)
     if longitude is not None and latitude is not None:
         if centralMeridian_ is None:
             centralMeridian_ = centralMeridian(longitude=longitude, zoneCode=6)
@@ -287,7 +298,7 @@ def albers(longitude=None, latitude=None, centralMeridian_=0.0, originLatitude=0
         theta = math.atan2(-x, -(ro0 - y)) if n < 0 else math.atan2(x, ro0 - y)
         lon = math.degrees(math.radians(centralMeridian_) + theta / n)
         lat = math.degrees(math.asin((c - math.sqrt(x * x + (ro0 - y) * (ro0 - y)) ** 2 * n * n) / (2 * n)))
-        return (lon, lat)
+        return (_wrap(lon), lat)
     raise Exception("Invalid parameter.")
 
 
@@ -355,5 +366,6 @@ def lambert(longitude=None, latitude=None, centralMeridian_=0.0, originLatitude=
             theta_i = math.atan2(dx, dy) if _n > 0 else math.atan2(-dx, -dy)
         r_i = (1 if _n > 0 else -1) * math.sqrt(dx * dx + dy * dy)
         t_i = math.pow(r_i / (a * _F), 1.0 / _n)
-        return (math.degrees(theta_i / _n + math.radians(centralMeridian_)), math.degrees(solve_phi(t_i, _e, 0.0)))
+        lon = math.degrees(theta_i / _n + math.radians(centralMeridian_))
+        return (_wrap(lon), math.degrees(solve_phi(t_i, _e, 0.0)))
     raise Exception("Invalid parameter.")

@@ -90,8 +90,8 @@ def test_lines_by_index(zoom):
         size = rnd.choice([0.01, 0.1, 1.0])
         n, s = min(c_lat + size, 90.0), max(c_lat - size, -90.0)
         e, w = min(c_lng + size, 180.0), max(c_lng - size, -180.0)
-        if rnd.random() < 0.5:
-            # window edges on grid lines
+        on_lines = rnd.random() < 0.5
+        if on_lines:
             _, _, (dlng, dlat), _ = ref.grid_lines(n, s, w, e, zoom)
             sheets = round(4 / dlat)
             s = (math.floor(s / dlat) * 4) / sheets
@@ -106,6 +106,22 @@ def test_lines_by_index(zoom):
         assert list(grid(n, s, w, e, zoom, True)) == [{"count": count, "step": step, "scale": scale}]
         mer = sum(ln["remarks"] == "longitude" for ln in lines)
         assert mer <= count[0] and len(lines) - mer <= count[1]
+        if on_lines:
+            assert count[1] == len(lines) - mer
+
+
+@pytest.mark.parametrize(
+    "args,count",
+    [
+        ((34.048611111111114, 33.826388888888886, 73.98958333333333, 74.25, 14), [26, 33]),
+        ((-27.479166666666668, -27.63888888888889, 149.40625, 149.40625, 14), [1, 24]),
+    ],
+)
+def test_count_of_a_window_on_sheet_lines_is_the_lines_yielded(args, count):
+    assert next(grid(*args, True))["count"] == count
+    lines = list(grid(*args))
+    mer = sum(ln["remarks"] == "longitude" for ln in lines)
+    assert [mer, len(lines) - mer] == count
 
 
 def test_zero_index_is_positive_zero():
@@ -218,4 +234,4 @@ def test_whole_world_at_zoom_16_streams_in_constant_memory():
     assert (meridians, parallels) == (138241, 103681)
     assert meridians + parallels == 241922
     assert peak < 64 * 1024
-    assert next(grid(90, -90, -180, 180, 16, True))["count"][0] >= 138241
+    assert next(grid(90, -90, -180, 180, 16, True))["count"] == [138241, 103681]

@@ -17,6 +17,11 @@ double py_min(double a, double b) { return b < a ? b : a; }
 
 std::string shown(double v) { return float_repr(v); }
 
+// Position of line k: (k*span)/n degrees, span 6 for meridians, 4 for parallels.
+double line_at(long long k, long long span, long long n) {
+    return static_cast<double>(k * span) / static_cast<double>(n);
+}
+
 }  // namespace
 
 GridStep grid_step(long long zoom, bool zoom_at_least_16) {
@@ -52,24 +57,34 @@ GridLines::GridLines(double north, double south, double west, double east, GridS
     if (west > east)
         fail("[east:" + shown(east) + "] should be greater than [west:" + shown(west) + "] in parameters.");
 
-    // Snap outward; the edge indices are taken as the series always took them.
-    k_north_ = static_cast<long long>(std::ceil(north / step.delta_lat));
+    // Snap outward. The quotient may round across a whole number when an edge
+    // lies on a line, so each first guess is settled against the positions
+    // the lines are yielded at: south and west on the last line at or below
+    // the edge, north and east on the first at or above it.
+    const long long n = step.n;
     k_south_ = static_cast<long long>(std::floor(south / step.delta_lat));
+    while (line_at(k_south_ + 1, 4, n) <= south) ++k_south_;
+    while (line_at(k_south_, 4, n) > south) --k_south_;
+    k_north_ = static_cast<long long>(std::ceil(north / step.delta_lat));
+    while (line_at(k_north_ - 1, 4, n) >= north) --k_north_;
+    while (line_at(k_north_, 4, n) < north) ++k_north_;
     k_west_ = static_cast<long long>(std::floor(west / step.delta_lng));
+    while (line_at(k_west_ + 1, 6, n) <= west) ++k_west_;
+    while (line_at(k_west_, 6, n) > west) --k_west_;
     k_east_ = static_cast<long long>(std::ceil(east / step.delta_lng));
-    const double nf = static_cast<double>(step.n);
-    north_grid_ = static_cast<double>(k_north_ * 4) / nf;
-    south_grid_ = static_cast<double>(k_south_ * 4) / nf;
-    west_grid_ = static_cast<double>(k_west_ * 6) / nf;
-    east_grid_ = static_cast<double>(k_east_ * 6) / nf;
+    while (line_at(k_east_ - 1, 6, n) >= east) --k_east_;
+    while (line_at(k_east_, 6, n) < east) ++k_east_;
+    north_grid_ = line_at(k_north_, 4, n);
+    south_grid_ = line_at(k_south_, 4, n);
+    west_grid_ = line_at(k_west_, 6, n);
+    east_grid_ = line_at(k_east_, 6, n);
     k_ = k_west_;
 }
 
 bool GridLines::next(GridLine& line) {
-    const double nf = static_cast<double>(step_.n);
     if (meridians_) {
         for (; k_ <= k_east_; ++k_) {
-            const double lng = static_cast<double>(k_ * 6) / nf;
+            const double lng = line_at(k_, 6, step_.n);
             if (west_ <= lng && lng <= east_) {
                 ++k_;
                 line = {true, lng, py_max(south_, south_grid_), lng, py_min(north_, north_grid_)};
@@ -80,7 +95,7 @@ bool GridLines::next(GridLine& line) {
         k_ = k_south_;
     }
     for (; k_ <= k_north_; ++k_) {
-        const double lat = static_cast<double>(k_ * 4) / nf;
+        const double lat = line_at(k_, 4, step_.n);
         if (south_ <= lat && lat <= north_) {
             ++k_;
             line = {false, py_max(west_, west_grid_), lat, py_min(east_, east_grid_), lat};

@@ -36,7 +36,7 @@ Pair albers_inverse(const AlbersCone& k, double cm, double x, double y) {
     const double longitude = pm::degrees(pm::radians(cm) + theta / n);
     const double rho = pm::sqrt(x * x + (k.ro0 - y) * (k.ro0 - y));
     const double latitude = pm::degrees(pm::asin(pm::div(k.c - pm::square(rho) * n * n, 2 * n)));
-    return {longitude, latitude};
+    return {wrap_longitude(longitude), latitude};
 }
 
 }  // namespace tiven::projection

@@ -1,5 +1,7 @@
 // Range tests shared by the projections. Each is a closed chained
 // comparison, so NaN fails it; the value is shown as Python prints a float.
+#include <cmath>
+
 #include "core/error.hpp"
 #include "core/pynum.hpp"
 #include "projection/projections.hpp"
@@ -31,6 +33,17 @@ double near_meridian(double longitude, double cm) {
     if (d > 180.0) return longitude - 360.0;
     if (d < -180.0) return longitude + 360.0;
     return longitude;
+}
+
+// The inverses' counterpart of near_meridian: the answer is the point the
+// forward accepts. fmod and the one turn after it are exact, so the result is
+// the true remainder (the usual single turn, or as many as a far point needs).
+double wrap_longitude(double longitude) {
+    if ((-180.0 <= longitude && longitude <= 180.0) || !std::isfinite(longitude)) return longitude;
+    double r = std::fmod(longitude, 360.0);
+    if (r > 180.0) r -= 360.0;
+    else if (r < -180.0) r += 360.0;
+    return r == 0.0 ? 0.0 : r;  // a whole turn lands on +0.0, as -360 + 360 does
 }
 
 }  // namespace tiven::projection

@@ -116,7 +116,7 @@ Pair gauss_kruger_inverse(const GaussKrugerRow& r, double a, std::optional<doubl
         (b0 - pm::div(t, pm::div(2 * a0, pm::pow(sqrtsinbf2, 3))) * y * yn *
                   (1 - (5 + 3 * t2 + yy - 9 * yy * t2) * yn2 / 12 + (61 + 90 * t2 + 45 * t4) * yn2 * yn2 / 360)) *
         180 / pm::kPi;
-    return {longitude, latitude};
+    return {wrap_longitude(longitude), latitude};
 }
 
 // From the longitude alone; west longitudes count from 180 W, and 0 (or NaN)

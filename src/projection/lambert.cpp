@@ -84,7 +84,8 @@ Pair lambert_inverse(const LambertCone& k, double cm, double x, double y) {
     const double s = k.n > 0 ? 1.0 : -1.0;
     const double r_i = s * pm::sqrt(dx * dx + dy * dy);
     const double t_i = pm::pow(pm::div(r_i, k.a * k.F), pm::div(1.0, k.n));
-    return {pm::degrees(pm::div(theta_i, k.n) + pm::radians(cm)), pm::degrees(solve_phi(t_i, k.e, 0.0))};
+    const double longitude = pm::degrees(pm::div(theta_i, k.n) + pm::radians(cm));
+    return {wrap_longitude(longitude), pm::degrees(solve_phi(t_i, k.e, 0.0))};
 }
 
 }  // namespace tiven::projection

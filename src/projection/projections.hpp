@@ -22,6 +22,9 @@ void check_central_meridian(double cm);
 void check_conic_parameters(double cm, double origin, double parallel1, double parallel2);
 // A longitude brought within 180 degrees of the central meridian (+-360).
 double near_meridian(double longitude, double cm);
+// An inverse longitude beyond +-180 brought back by whole turns; one inside
+// the range, an infinity or a NaN is returned as it is.
+double wrap_longitude(double longitude);
 
 // ---- zones (6 and 3 degrees) ---------------------------------------------------
 
