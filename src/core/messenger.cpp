@@ -26,16 +26,33 @@ Ref slots_of(PyObject* self, PyObject* key) { return own(PyObject_GetItem(subscr
 
 bool contains(PyObject* container, PyObject* item) { return check(PySequence_Contains(container, item)) == 1; }
 
+constexpr auto kSelfOnly = std::to_array<Param>({{.name = "self"}});
+constexpr auto kSubscribeParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "key", .annotation = "str", .check = Check::Str},
+    {.name = "slot", .annotation = "Callable"},
+});
+constexpr auto kUnsubscribeParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "key", .annotation = "Union[str, None]", .check = Check::Str, .or_none = true, .value = Default::none()},
+    {.name = "slot", .annotation = "Union[Callable, None]", .or_none = true, .value = Default::none()},
+});
+constexpr auto kPublishParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "key", .annotation = "str", .check = Check::Str, .value = Default::none()},
+    {.name = "value", .annotation = "Any", .value = Default::none()},
+});
+
 Ref init(const Call& c) {
     Ref table = own(PyDict_New());
-    check(PyObject_SetAttrString(c[0], "subscribers", table.get()));
+    check(PyObject_SetAttrString(c[arg(kSelfOnly, "self")], "subscribers", table.get()));
     return py_none();
 }
 
 Ref subscribe(const Call& c) {
-    PyObject* self = c[0];
-    PyObject* key = c[1];
-    PyObject* slot = c[2];
+    PyObject* self = c[arg(kSubscribeParams, "self")];
+    PyObject* key = c[arg(kSubscribeParams, "key")];
+    PyObject* slot = c[arg(kSubscribeParams, "slot")];
     if (!check(PyObject_IsTrue(slot))) type_error("The [messageSlot] parameter should not be empty.");
     if (!PyCallable_Check(slot))
         type_error_with("The [messageSlot - ", slot, "] parameter must be a callable function.");
@@ -51,9 +68,9 @@ Ref subscribe(const Call& c) {
 }
 
 Ref unsubscribe(const Call& c) {
-    PyObject* self = c[0];
-    PyObject* key = c[1];
-    PyObject* slot = c[2];
+    PyObject* self = c[arg(kUnsubscribeParams, "self")];
+    PyObject* key = c[arg(kUnsubscribeParams, "key")];
+    PyObject* slot = c[arg(kUnsubscribeParams, "slot")];
     if (key == Py_None || PyUnicode_GET_LENGTH(key) == 0) {
         Ref r = own(PyObject_CallMethod(subscribers_of(self).get(), "clear", nullptr));
         return py_none();
@@ -80,9 +97,9 @@ Ref unsubscribe(const Call& c) {
 }
 
 Ref publish(const Call& c) {
-    PyObject* self = c[0];
-    PyObject* key = c[1];
-    PyObject* value = c[2];
+    PyObject* self = c[arg(kPublishParams, "self")];
+    PyObject* key = c[arg(kPublishParams, "key")];
+    PyObject* value = c[arg(kPublishParams, "value")];
     if (!contains(subscribers_of(self).get(), key)) return py_none();
     Ref it = own(PyObject_GetIter(slots_of(self, key).get()));
     while (PyObject* raw = PyIter_Next(it.get())) {
@@ -100,28 +117,23 @@ Ref publish(const Call& c) {
     return py_none();
 }
 
-const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None,
+const Method kInit{"__init__", MethodKind::Instance, kSelfOnly, nullptr, ResultCheck::None,
                    "Starts the object with its own empty table of subscribers.", init};
 
 const Method kSubscribe{
-    "subscribe", MethodKind::Instance,
-    {{"self"}, {"key", "str", Check::Str}, {"slot", "Callable"}},
+    "subscribe", MethodKind::Instance, kSubscribeParams,
     "None", ResultCheck::None,
     "订阅消息：将回调函数 slot 登记到消息键 key 之下（同一键下不重复登记）。",
     subscribe};
 
 const Method kUnsubscribe{
-    "unsubscribe", MethodKind::Instance,
-    {{"self"},
-     {"key", "Union[str, None]", Check::Str, true, Default::none()},
-     {"slot", "Union[Callable, None]", Check::Any, true, Default::none()}},
+    "unsubscribe", MethodKind::Instance, kUnsubscribeParams,
     "None", ResultCheck::None,
     "取消订阅：不给 key 时清空全部订阅；只给 key 时移除该键及其全部回调；给出 key 与 slot 时只移除该回调。",
     unsubscribe};
 
 const Method kPublish{
-    "publish", MethodKind::Instance,
-    {{"self"}, {"key", "str", Check::Str, false, Default::none()}, {"value", "Any", Check::Any, false, Default::none()}},
+    "publish", MethodKind::Instance, kPublishParams,
     "None", ResultCheck::None,
     "发布消息：按订阅顺序以 value 调用键 key 下的每个回调；回调出错时打印错误并继续。",
     publish};

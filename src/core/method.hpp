@@ -3,9 +3,11 @@
 #pragma once
 #include <Python.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/pyref.hpp"
@@ -54,6 +56,27 @@ struct Param {
     Default value = Default::required();
 };
 
+// A method's parameters, declared once as a constexpr array:
+//     constexpr auto kSubscribeParams = std::to_array<Param>({{.name = "self"}, {.name = "key", ...}});
+// The parser, `__annotations__` and the signature read it, and the
+// implementation finds each argument in it by name: `c[arg(kSubscribeParams, "key")]`.
+// A misspelt name does not compile, and reordering the declaration cannot
+// shift an implementation's arguments.
+template <size_t N>
+consteval size_t arg(const std::array<Param, N>& params, std::string_view name) {
+    for (size_t i = 0; i < N; ++i)
+        if (std::string_view(params[i].name) == name) return i;
+    throw "no parameter of that name";
+}
+
+// The parameter list a Method holds: a copy of its declared array (or, while a
+// declaration is still written inline, of its braced list).
+struct ParamList : std::vector<Param> {
+    using std::vector<Param>::vector;
+    template <size_t N>
+    ParamList(const std::array<Param, N>& declared) : std::vector<Param>(declared.begin(), declared.end()) {}
+};
+
 // Declared result types that are enforced ("Expected %s, got %.200s").
 enum class ResultCheck { None, Str, Int, List, Dict, FloatOrNone };
 
@@ -76,7 +99,7 @@ using Impl = Ref (*)(const Call& call);
 struct Method {
     const char* name;
     MethodKind kind;
-    std::vector<Param> params;            // receiver (`self`/`cls`) first for instance and class methods
+    ParamList params;                     // receiver (`self`/`cls`) first for instance and class methods
     const char* result_annotation = nullptr;  // nullptr: no declared result
     ResultCheck result = ResultCheck::None;
     const char* doc = "";

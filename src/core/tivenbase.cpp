@@ -9,10 +9,18 @@ namespace tiven {
 
 namespace {
 
+constexpr auto kBytesToStrParams = std::to_array<Param>({
+    {.name = "data", .annotation = "bytes", .check = Check::Bytes},
+    {.name = "encoding", .annotation = "str", .check = Check::Str, .value = Default::text("GB2312")},
+});
+constexpr auto kBytesIntegerParams = std::to_array<Param>({
+    {.name = "data", .annotation = "bytes", .check = Check::Bytes},
+});
+
 Ref bytes_to_str(const Call& c) {
-    PyObject* data = c[0];
+    PyObject* data = c[arg(kBytesToStrParams, "data")];
     Py_ssize_t size = 0;
-    const char* encoding = PyUnicode_AsUTF8AndSize(c[1], &size);
+    const char* encoding = PyUnicode_AsUTF8AndSize(c[arg(kBytesToStrParams, "encoding")], &size);
     if (!encoding) throw PythonErrorSet{};
     if (std::strlen(encoding) != static_cast<size_t>(size)) {
         PyErr_SetString(PyExc_ValueError, "embedded null character");
@@ -22,7 +30,7 @@ Ref bytes_to_str(const Call& c) {
 }
 
 Ref bytes_integer(const Call& c) {
-    PyObject* data = c[0];
+    PyObject* data = c[arg(kBytesIntegerParams, "data")];
     Py_ssize_t n = PyBytes_GET_SIZE(data);
     if (n == 0) return py_int(0);
     return own(PyLong_FromUnsignedNativeBytes(PyBytes_AS_STRING(data), n,
@@ -31,14 +39,14 @@ Ref bytes_integer(const Call& c) {
 
 const Method kBytesToStr{
     "bytesToStr", MethodKind::Static,
-    {{"data", "bytes", Check::Bytes}, {"encoding", "str", Check::Str, false, Default::text("GB2312")}},
+    kBytesToStrParams,
     "str", ResultCheck::Str,
     "定长字节字段转文本：取首个零字节之前的部分，按 encoding 解码（无法解码的字节丢弃），去掉尾部空白。",
     bytes_to_str};
 
 const Method kBytesInteger{
     "bytesInteger", MethodKind::Static,
-    {{"data", "bytes", Check::Bytes}},
+    kBytesIntegerParams,
     "int", ResultCheck::Int,
     "字节串按小端无符号整数读取。",
     bytes_integer};

@@ -489,7 +489,7 @@ const char* const kLambertDoc =
     "crs: 1954 北京54、1980 西安80、1984 WGS84、2000 CGCS2000（默认）。\n"
     "返回 (横坐标, 纵坐标)；失败抛出异常。";
 
-std::vector<Param> conic_params() {
+ParamList conic_params() {
     return {kCls,
             real_or_none("longitude"),
             real_or_none("latitude"),
