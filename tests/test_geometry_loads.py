@@ -1,6 +1,10 @@
 """Geometry.loads of nested lists and dictionaries, and the normalisation of coordinates."""
 import collections
 import json
+import os
+import subprocess
+import sys
+import textwrap
 
 import pytest
 
@@ -250,6 +254,61 @@ def test_deep_collections():
         g = {"type": "GeometryCollection", "geometries": [g]}
     with pytest.raises(RecursionError):
         Geometry.loads(g)
+
+
+# Deep walks at a recursion limit far above what the C stack holds, also on a
+# small thread stack: RecursionError, never a crash. A child interpreter, so
+# that a crash fails the test instead of the session.
+DEEP_CHILD = textwrap.dedent(r'''
+    import sys, threading
+    sys.path.insert(0, {root!r})
+    from src.tivenpy import Geometry
+    sys.setrecursionlimit(10 ** 6)
+    collection = {{"type": "Point", "coordinates": [1.0, 2.0]}}
+    nested = [1.0, 2.0]
+    for _ in range(100000):
+        collection = {{"type": "GeometryCollection", "geometries": [collection]}}
+        nested = [nested]
+    point = {{"type": "Point", "coordinates": nested}}
+    wkt = "GEOMETRYCOLLECTION (" * 100000 + "POINT (1 2)" + ")" * 100000
+
+    def run():
+        try:
+            eval(sys.argv[1])
+            print("returned")
+        except RecursionError as e:
+            print(e)
+
+    if sys.argv[2] == "thread":
+        threading.stack_size(256 * 1024)
+        t = threading.Thread(target=run)
+        t.start()
+        t.join()
+    else:
+        run()
+''')
+
+
+@pytest.mark.parametrize(
+    "call, stack, expected",
+    [
+        ("Geometry.getXY(collection)", "main", "maximum recursion depth exceeded while listing vertices"),
+        ("Geometry.loads(collection)", "main", "maximum recursion depth exceeded while loading a geometry"),
+        ("Geometry.toWkt(collection)", "main", "maximum recursion depth exceeded while writing WKT"),
+        ("Geometry.swapXY(collection)", "main", "maximum recursion depth exceeded while swapping axes"),
+        ("Geometry.dumps(collection)", "main", "maximum recursion depth exceeded while encoding a JSON object"),
+        ("Geometry.dumps(point)", "main", "maximum recursion depth exceeded while encoding a JSON object"),
+        ("Geometry.loads(wkt)", "main", "returned"),
+        ("Geometry.getXY(collection)", "thread", "maximum recursion depth exceeded while listing vertices"),
+        ("Geometry.dumps(point)", "thread", "maximum recursion depth exceeded while encoding a JSON object"),
+    ],
+)
+def test_deep_walks_in_child(call, stack, expected):
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    proc = subprocess.run([sys.executable, "-c", DEEP_CHILD.format(root=root), call, stack],
+                          capture_output=True, text=True, timeout=120)
+    assert proc.returncode == 0, proc.stderr[-2000:]
+    assert proc.stdout == expected + "\n"
 
 
 def test_signature():

@@ -91,9 +91,4 @@ Ref py_str(const std::string& utf8) {
 Ref py_int(long long v) { return own(PyLong_FromLongLong(v)); }
 Ref py_float(double v) { return own(PyFloat_FromDouble(v)); }
 
-RecursionGuard::RecursionGuard(const char* where) {
-    if (Py_EnterRecursiveCall(where)) throw PythonErrorSet{};
-}
-RecursionGuard::~RecursionGuard() { Py_LeaveRecursiveCall(); }
-
 }  // namespace tiven

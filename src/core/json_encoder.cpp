@@ -5,6 +5,7 @@
 #include "core/json_text.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/recursion_guard.hpp"
 
 namespace tiven {
 
@@ -49,35 +50,26 @@ private:
     std::vector<PyObject*> path_;  // containers being written, for the cycle test
     std::string pad_ = "\n";       // a newline and the deepest indent written so far
 
-    // One container level of a walk that does not defer: the caller's depth
-    // count and the cycle test.
+    // One container level of a walk that does not defer: the recursion guard
+    // and the cycle test.
     class Level {
     public:
-        Level(Walker& w, PyObject* o) : w_(w) {
-            if (w.opt_.enter_level) w.opt_.enter_level();
-            else if (Py_EnterRecursiveCall(" while encoding a JSON object")) throw PythonErrorSet{};
+        Level(Walker& w, PyObject* o) : w_(w), guard_(" while encoding a JSON object") {
             for (PyObject* p : w.path_) {
                 if (p == o) {
-                    leave();
                     PyErr_SetString(PyExc_ValueError, "Circular reference detected");
                     throw PythonErrorSet{};
                 }
             }
             w.path_.push_back(o);
         }
-        ~Level() {
-            w_.path_.pop_back();
-            leave();
-        }
+        ~Level() { w_.path_.pop_back(); }
         Level(const Level&) = delete;
         Level& operator=(const Level&) = delete;
 
     private:
         Walker& w_;
-        void leave() noexcept {
-            if (w_.opt_.enter_level) w_.opt_.leave_level();
-            else Py_LeaveRecursiveCall();
-        }
+        RecursionGuard guard_;
     };
 
     void item_separator(Py_ssize_t i, int level) {

@@ -17,14 +17,9 @@ struct JsonOptions {
     // false: the walk raises json's errors itself (TypeError for what cannot
     // be encoded, ValueError "Circular reference detected"), takes dict and
     // list subclasses as json does (items(), iteration), writes lone
-    // surrogates in their three-byte form, and counts each container level
-    // through enter_level/leave_level.
+    // surrogates in their three-byte form, and guards each non-empty
+    // container as one level of a recursive walk.
     bool defer_to_interpreter = false;
-    // Entered around each non-empty container when not deferring (both or
-    // neither; neither: the interpreter's C stack guard alone); enter throws
-    // (Python exception set) when the walk is too deep.
-    void (*enter_level)() = nullptr;
-    void (*leave_level)() noexcept = nullptr;
 };
 
 // Appends the JSON text of `value`, UTF-8 encoded. On error `out` is left as

@@ -160,18 +160,6 @@ public:
 
 Ref make_generator(std::unique_ptr<GeneratorBody> body, const char* name, const char* qualname);
 
-// ---- recursion --------------------------------------------------------------
-
-// Counts one level of a recursive walk against the interpreter's recursion
-// limit; throws (RecursionError set) when it is exceeded.
-class RecursionGuard {
-public:
-    explicit RecursionGuard(const char* where);
-    ~RecursionGuard();
-    RecursionGuard(const RecursionGuard&) = delete;
-    RecursionGuard& operator=(const RecursionGuard&) = delete;
-};
-
 // ---- helpers shared by the bindings ----------------------------------------
 
 // Sets the Python exception for a C++ exception in flight; call from a catch block.

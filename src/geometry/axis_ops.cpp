@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/method.hpp"
+#include "core/recursion_guard.hpp"
 #include "geometry/geometry_values.hpp"
 
 namespace tiven::geometry {
@@ -81,7 +82,7 @@ private:
 }  // namespace
 
 Ref swap_xy(PyObject* cls, PyObject* geometry) {
-    DepthGuard guard(" while swapping axes");
+    RecursionGuard guard(" while swapping axes");
     static PyObject* swap_name = interned("swapXY");
     Ref g = as_geometry(cls, geometry);
     PyObject* d = g.get();
@@ -122,7 +123,7 @@ Ref swap_xy(PyObject* cls, PyObject* geometry) {
 }
 
 Ref get_xy(PyObject* cls, PyObject* geometry, PyObject* endpoint) {
-    DepthGuard guard(" while listing vertices");
+    RecursionGuard guard(" while listing vertices");
     static PyObject* get_name = interned("getXY");
     Ref result = own(PyList_New(0));
     Ref g = as_geometry(cls, geometry);

@@ -26,9 +26,7 @@ Ref str_of_utf8(const std::string& text) {
 }
 
 namespace {
-void enter_json_level() { walk_enter(" while encoding a JSON object"); }
-constexpr JsonOptions kGeoJson{.indent = 4, .defer_to_interpreter = false, .enter_level = enter_json_level,
-                               .leave_level = walk_leave};
+constexpr JsonOptions kGeoJson{.indent = 4, .defer_to_interpreter = false};
 }  // namespace
 
 Ref geojson_text(PyObject* value) {

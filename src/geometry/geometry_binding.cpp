@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/method.hpp"
+#include "core/recursion_guard.hpp"
 #include "core/module_state.hpp"
 #include "geometry/free_text_reader.hpp"
 #include "geometry/geometry_values.hpp"
@@ -267,7 +268,7 @@ Ref load_text(PyObject* cls, PyObject* str, PyObject* code) {
 // ---- methods ----------------------------------------------------------------
 
 Ref loads(const Call& c) {
-    DepthGuard guard(" while loading a geometry");
+    RecursionGuard guard(" while loading a geometry");
     PyObject* cls = c[0];
     PyObject* value = c[1];
     PyObject* code = c[2];
@@ -290,7 +291,7 @@ Ref dumps(const Call& c) {
 }
 
 Ref to_wkt(const Call& c) {
-    DepthGuard guard(" while writing WKT");
+    RecursionGuard guard(" while writing WKT");
     static PyObject* to_wkt_name = name("toWkt");
     PyObject* cls = c[0];
     Ref g = as_geometry(cls, c[1]);

@@ -60,20 +60,3 @@ Ref member(PyObject* m, const char* key);
 // key in m.
 bool has_member(PyObject* m, const char* key);
 }  // namespace tiven::geometry
-
-namespace tiven::geometry {
-// One level of a recursive walk: counted against the interpreter's recursion
-// limit (sys.getrecursionlimit()) as well as its C stack guard, since these
-// walks recurse through C frames only.
-class DepthGuard {
-public:
-    explicit DepthGuard(const char* where);
-    ~DepthGuard();
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-};
-// The same level, entered and left by hand (for walks that take hooks);
-// `where` must outlive the level.
-void walk_enter(const char* where);
-void walk_leave() noexcept;
-}  // namespace tiven::geometry

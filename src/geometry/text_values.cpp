@@ -266,29 +266,3 @@ GeomType coordinates_type(PyObject* name) {
 }
 
 }  // namespace tiven::geometry
-
-namespace tiven::geometry {
-
-namespace {
-thread_local int walk_depth = 0;
-}  // namespace
-
-void walk_enter(const char* where) {
-    if (Py_EnterRecursiveCall(where)) throw PythonErrorSet{};
-    if (walk_depth + 1 > Py_GetRecursionLimit()) {
-        Py_LeaveRecursiveCall();
-        PyErr_Format(PyExc_RecursionError, "maximum recursion depth exceeded%s", where);
-        throw PythonErrorSet{};
-    }
-    ++walk_depth;
-}
-
-void walk_leave() noexcept {
-    --walk_depth;
-    Py_LeaveRecursiveCall();
-}
-
-DepthGuard::DepthGuard(const char* where) { walk_enter(where); }
-DepthGuard::~DepthGuard() { walk_leave(); }
-
-}  // namespace tiven::geometry

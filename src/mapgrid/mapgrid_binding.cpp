@@ -7,6 +7,7 @@
 
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/recursion_guard.hpp"
 #include "mapgrid/sheet_code_parser.hpp"
 #include "mapgrid/sheet_grid_lines.hpp"
 #include "mapgrid/sheet_of_position.hpp"
