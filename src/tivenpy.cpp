@@ -16,11 +16,8 @@ namespace {
 constexpr int kCompiledMajor = 3;
 constexpr int kCompiledMinor = 13;
 
-// One interpreter per process, one module object per process.
+// One interpreter per process, one module object per process (held in the state).
 int64_t g_main_interpreter_id = -1;
-// Owned: the module lives for the process, so that a later import after it was
-// dropped from sys.modules (and by everyone else) still finds it.
-PyObject* g_module = nullptr;
 
 const char kModuleDoc[] =
     "\n"
@@ -62,7 +59,7 @@ void copy_spec_attr(PyObject* spec, PyObject* module, const char* from, const ch
 
 PyObject* module_create(PyObject* spec, PyModuleDef*) {
     if (check_interpreter() < 0) return nullptr;
-    if (g_module) return Py_NewRef(g_module);
+    if (PyObject* held = state().held.get()) return Py_NewRef(held);
     try {
         Ref name = own(PyObject_GetAttrString(spec, "name"));
         Ref module = own(PyModule_NewObject(name.get()));
@@ -98,6 +95,7 @@ Ref builtin(const char* name) {
 void run_body(PyObject* module) {
     ModuleState& st = state();
     st.module = module;
+    st.intern_names();
 
     Ref builtins = own(PyImport_ImportModule("builtins"));
     check(PyObject_SetAttrString(module, "__builtins__", builtins.get()));
@@ -172,19 +170,19 @@ void forget_module(PyObject* module) {
         Py_DECREF(entered);
     }
     PyErr_Clear();
-    Py_CLEAR(g_module);
-    state() = ModuleState();
+    state().clear();
     PyErr_SetRaisedException(pending);
 }
 
 int module_exec(PyObject* module) {
-    if (g_module) {
-        if (g_module == module) return 0;
+    ModuleState& st = state();
+    if (st.held) {
+        if (st.held.get() == module) return 0;
         PyErr_SetString(PyExc_RuntimeError,
                         "Module 'tivenpy' has already been imported. Re-initialisation is not supported.");
         return -1;
     }
-    g_module = Py_NewRef(module);
+    st.held = Ref::borrow(module);
     try {
         run_body(module);
         return 0;
@@ -203,16 +201,21 @@ PyModuleDef_Slot slots[] = {
     {0, nullptr},
 };
 
+int module_traverse(PyObject* module, visitproc visit, void* arg) {
+    ModuleState& st = state();
+    return st.module == module ? st.traverse(visit, arg) : 0;
+}
+
 PyModuleDef module_def = {
-    PyModuleDef_HEAD_INIT,
-    "tivenpy",
-    nullptr,
-    0,
-    nullptr,
-    slots,
-    nullptr,
-    nullptr,
-    nullptr,
+    .m_base = PyModuleDef_HEAD_INIT,
+    .m_name = "tivenpy",
+    .m_doc = nullptr,
+    .m_size = 0,
+    .m_methods = nullptr,
+    .m_slots = slots,
+    .m_traverse = module_traverse,
+    .m_clear = nullptr,  // the state is held for the life of the process
+    .m_free = nullptr,
 };
 
 }  // namespace

@@ -50,6 +50,14 @@ void set_python_error_from_current_exception() noexcept {
     }
 }
 
+void fail_showing(const char* before, PyObject* value, const char* after, ErrorKind kind) {
+    Ref empty = own(PyUnicode_FromString(""));
+    Ref shown = own(PyObject_Format(value, empty.get()));
+    Ref message = own(PyUnicode_FromFormat("%s%U%s", before, shown.get(), after));
+    PyErr_SetObject(exception_class(kind), message.get());
+    throw PythonErrorSet{};
+}
+
 void argument_type_error(const char* name, PyTypeObject* expected, PyObject* given) {
     PyErr_Format(PyExc_TypeError, "Argument '%.200s' has incorrect type (expected %.200s, got %.200s)", name,
                  expected->tp_name, Py_TYPE(given)->tp_name);

@@ -6,19 +6,6 @@ namespace tiven {
 
 namespace {
 
-[[noreturn]] void type_error(const char* text) {
-    PyErr_SetString(PyExc_TypeError, text);
-    throw PythonErrorSet{};
-}
-
-// "...{}..." with the value formatted as str.format formats it.
-[[noreturn]] void type_error_with(const char* before, PyObject* value, const char* after) {
-    Ref empty = own(PyUnicode_FromString(""));
-    Ref text = own(PyObject_Format(value, empty.get()));
-    PyErr_Format(PyExc_TypeError, "%s%U%s", before, text.get(), after);
-    throw PythonErrorSet{};
-}
-
 // The table is looked up on the object at every use, so that an object put in
 // its place (or a property) is what each step works on.
 Ref subscribers_of(PyObject* self) { return own(PyObject_GetAttrString(self, "subscribers")); }
@@ -53,10 +40,10 @@ Ref subscribe(const Call& c) {
     PyObject* self = c[arg(kSubscribeParams, "self")];
     PyObject* key = c[arg(kSubscribeParams, "key")];
     PyObject* slot = c[arg(kSubscribeParams, "slot")];
-    if (!check(PyObject_IsTrue(slot))) type_error("The [messageSlot] parameter should not be empty.");
+    if (!check(PyObject_IsTrue(slot))) fail(ErrorKind::TypeError, "The [messageSlot] parameter should not be empty.");
     if (!PyCallable_Check(slot))
-        type_error_with("The [messageSlot - ", slot, "] parameter must be a callable function.");
-    if (PyUnicode_GET_LENGTH(key) == 0) type_error("The [messageKey] parameter should not be empty.");
+        fail_showing("The [messageSlot - ", slot, "] parameter must be a callable function.", ErrorKind::TypeError);
+    if (PyUnicode_GET_LENGTH(key) == 0) fail(ErrorKind::TypeError, "The [messageKey] parameter should not be empty.");
     if (!contains(subscribers_of(self).get(), key)) {
         Ref fresh = own(PyList_New(0));
         check(PyObject_SetItem(subscribers_of(self).get(), key, fresh.get()));
@@ -76,7 +63,7 @@ Ref unsubscribe(const Call& c) {
         return py_none();
     }
     if (!contains(subscribers_of(self).get(), key))
-        type_error_with("The [messageKey - ", key, "] parameter not found.");
+        fail_showing("The [messageKey - ", key, "] parameter not found.", ErrorKind::TypeError);
     if (!check(PyObject_IsTrue(slot))) {
         check(PyObject_DelItem(subscribers_of(self).get(), key));
         return py_none();
@@ -93,7 +80,7 @@ Ref unsubscribe(const Call& c) {
         name = Ref::steal(found);
     }
     if (!name) name = PyUnicode_Check(slot) ? Ref::borrow(slot) : own(PyObject_Str(slot));
-    type_error_with("The [messageSlot - ", name.get(), "] parameter not found.");
+    fail_showing("The [messageSlot - ", name.get(), "] parameter not found.", ErrorKind::TypeError);
 }
 
 Ref publish(const Call& c) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/boundary.hpp"
 #include "core/pyref.hpp"
 
 namespace tiven {
@@ -161,14 +162,6 @@ public:
 Ref make_generator(std::unique_ptr<GeneratorBody> body, const char* name, const char* qualname);
 
 // ---- helpers shared by the bindings ----------------------------------------
-
-// Sets the Python exception for a C++ exception in flight; call from a catch block.
-void set_python_error_from_current_exception() noexcept;
-
-// The argument type error of every call: TypeError naming `name`, the expected and
-// the given type, with a note when `given` is an instance of a subclass of `expected`.
-// Values checked outside the parser (attributes read by a method) raise it too.
-[[noreturn]] void argument_type_error(const char* name, PyTypeObject* expected, PyObject* given);
 
 // TypeError "Expected %s, got %.200s" unless `value` is of the named exact type or None.
 void enforce_result(ResultCheck check, PyObject* value);

@@ -1,11 +1,88 @@
 #include "core/module_state.hpp"
 
+#include <utility>
+
 namespace tiven {
 
 ModuleState& state() {
     // Lives as long as the process: the module is never unloaded.
     static ModuleState* st = new ModuleState();
     return *st;
+}
+
+namespace {
+
+// Calls f(Ref&) for every owned object but the module itself and the interned names.
+template <class F>
+void for_each_ref(ModuleState& s, F&& f) {
+    Ref* refs[] = {&s.os, &s.re, &s.sys, &s.json, &s.math, &s.time, &s.struct_, &s.dataclass,
+                   &s.Callable, &s.Any, &s.Iterator, &s.Union, &s.struct_error, &s.builtin_staticmethod,
+                   &s.builtin_classmethod, &s.builtin_print, &s.builtin_open, &s.builtin_super, &s.Messenger,
+                   &s.TivenBase, &s.MapGisProject, &s.MapGisColorLib, &s.MapGisFile, &s.Projection, &s.MapGrid,
+                   &s.Geometry, &s.own_zone, &s.own_central_meridian, &s.own_get_feature,
+                   &s.own_get_capabilities, &s.own_publish, &s.own_bytes_to_str, &s.own_bytes_integer,
+                   &s.zone_kwnames, &s.int_1984, &s.int_6};
+    for (Ref* r : refs) f(*r);
+    for (Ref& r : s.angle_patterns) f(r);
+    for (Ref& r : s.code_patterns) f(r);
+}
+
+// The callable that a class-dictionary entry hands out.
+PyObject* function_of(PyObject* entry) {
+    if (Py_IS_TYPE(entry, &PyStaticMethod_Type) || Py_IS_TYPE(entry, &PyClassMethod_Type)) {
+        Ref f = own(PyObject_GetAttrString(entry, "__func__"));
+        return f.get();  // the wrapper keeps it alive
+    }
+    return entry;
+}
+
+}  // namespace
+
+void ModuleState::intern_names() {
+#define TIVEN_MAKE_NAME(member, text) names.member = interned(text);
+    TIVEN_INTERNED_NAMES(TIVEN_MAKE_NAME)
+#undef TIVEN_MAKE_NAME
+}
+
+// `held` is not visited: it is a root for the life of the process, never part
+// of a cycle the collector may break.
+int ModuleState::traverse(visitproc visit, void* arg) {
+    int status = 0;
+    for_each_ref(*this, [&](Ref& r) {
+        if (!status && r) status = visit(r.get(), arg);
+    });
+    return status;
+}
+
+void ModuleState::clear() {
+    module = nullptr;
+    held.reset();
+    for_each_ref(*this, [](Ref& r) { r.reset(); });
+#define TIVEN_CLEAR_NAME(member, text) Py_CLEAR(names.member);
+    TIVEN_INTERNED_NAMES(TIVEN_CLEAR_NAME)
+#undef TIVEN_CLEAR_NAME
+}
+
+bool is_own_method(PyObject* owner, PyObject* name, PyObject* original) {
+    if (!original) return false;
+    if (PyType_Check(owner)) {
+        // With the plain metaclass, `cls.<name>` is the first entry along the MRO.
+        if (!Py_IS_TYPE(owner, &PyType_Type)) return false;
+        return _PyType_Lookup(reinterpret_cast<PyTypeObject*>(owner), name) == original;
+    }
+    if (_PyType_Lookup(Py_TYPE(owner), name) != original) return false;
+    // The instance's own attributes come first: look the name up as Python does.
+    PyObject* raw = nullptr;
+    check(PyObject_GetOptionalAttr(owner, name, &raw));
+    Ref found = Ref::steal(raw);
+    if (!found) return false;
+    PyObject* function = function_of(original);
+    if (PyMethod_Check(found.get())) {
+        PyObject* bound_to = Py_IS_TYPE(original, &PyClassMethod_Type) ? reinterpret_cast<PyObject*>(Py_TYPE(owner))
+                                                                        : owner;
+        return PyMethod_GET_FUNCTION(found.get()) == function && PyMethod_GET_SELF(found.get()) == bound_to;
+    }
+    return found.get() == function;
 }
 
 }  // namespace tiven

@@ -1,5 +1,8 @@
-// What the module owns for its lifetime: the standard modules and built-ins it
-// calls, and its classes. One process serves one interpreter, so one instance.
+// What the module owns for its lifetime, in one place: the standard modules
+// and built-ins it calls, its classes, the interned names the bindings look
+// up, and the objects they make once (patterns, constants, the methods as the
+// classes were made). One process serves one interpreter, so one instance; a
+// failed start-up resets all of it.
 #pragma once
 #include <Python.h>
 
@@ -7,8 +10,46 @@
 
 namespace tiven {
 
+// Interned names, as `state().names.<member>`; X(member, text).
+#define TIVEN_INTERNED_NAMES(X)                                                                                 \
+    /* shared keys */                                                                                           \
+    X(type, "type") X(coordinates, "coordinates") X(value, "value") X(values, "values") X(count, "count")       \
+    X(name, "name") X(search, "search") X(match, "match") X(group, "group") X(groups, "groups")                 \
+    X(upper, "upper") X(lower, "lower") X(strip, "strip") X(empty, "")                                          \
+    X(LineString, "LineString") X(Point, "Point") X(Polygon, "Polygon") X(Feature, "Feature")                   \
+    /* method names */                                                                                          \
+    X(loads, "loads") X(toWkt, "toWkt") X(swapXY, "swapXY") X(getXY, "getXY") X(map, "map") X(parse, "parse")  \
+    X(publish, "publish") X(bytesToStr, "bytesToStr") X(bytesInteger, "bytesInteger")                          \
+    X(zone, "zone") X(centralMeridian, "centralMeridian") X(getFeature, "getFeature")                          \
+    X(getCapabilities, "getCapabilities")                                                                       \
+    /* Projection */                                                                                            \
+    X(datum, "datum") X(a, "a") X(f, "f") X(longitude, "longitude") X(latitude, "latitude")                    \
+    X(zoneCode, "zoneCode")                                                                                     \
+    /* MapGrid */                                                                                               \
+    X(corner1000000, "_MapGrid__corner1000000") X(mapcode, "_MapGrid__mapcode")                                \
+    X(mapword, "_MapGrid__mapword") X(mapword5000, "_MapGrid__mapword5000")                                    \
+    X(scalecode, "_MapGrid__scalecode") X(key_new, "new") X(old, "old") X(boundary, "boundary")                \
+    X(north, "north") X(south, "south") X(west, "west") X(east, "east") X(scale, "scale")                      \
+    X(remarks, "remarks") X(step, "step")                                                                       \
+    /* MapGisFile */                                                                                            \
+    X(FileName, "FileName") X(FieldStruct, "FieldStruct") X(FeatureCount, "FeatureCount")                      \
+    X(Encoding, "Encoding") X(TimeStamp, "TimeStamp") X(StyleItems, "StyleItems")                              \
+    X(featureDataHeads, "_featureDataHeads") X(fields, "fields") X(typeCode, "typeCode") X(size, "size")       \
+    X(length, "length") X(decimal, "decimal") X(id, "id") X(geometry, "geometry") X(properties, "properties")  \
+    X(style, "style") X(subType, "subType") X(timeStamp, "timeStamp") X(progress, "progress")                  \
+    X(index, "index") X(black, "#000000") X(white, "#FFFFFF")
+
+struct InternedNames {
+#define TIVEN_DECLARE_NAME(member, text) PyObject* member = nullptr;
+    TIVEN_INTERNED_NAMES(TIVEN_DECLARE_NAME)
+#undef TIVEN_DECLARE_NAME
+};
+
 struct ModuleState {
-    PyObject* module = nullptr;  // borrowed: the module object keeps this state alive
+    PyObject* module = nullptr;  // borrowed: `held` owns it
+    // Owned for the life of the process, so that a later import after the
+    // module was dropped from sys.modules (and by everyone else) finds it.
+    Ref held;
 
     // standard modules, bound at start-up
     Ref os, re, sys, json, math, time, struct_;
@@ -21,9 +62,42 @@ struct ModuleState {
 
     // the classes, in creation order
     Ref Messenger, TivenBase, MapGisProject, MapGisColorLib, MapGisFile, Projection, MapGrid, Geometry;
+
+    // interned names (made before the classes; owned here)
+    InternedNames names;
+
+    // The methods as their classes were made (the entries of the class
+    // dictionaries): while a class still holds one, calls through it may be
+    // made natively. See is_own_method().
+    Ref own_zone, own_central_meridian, own_get_feature, own_get_capabilities, own_publish;
+    Ref own_bytes_to_str, own_bytes_integer;
+
+    // objects a binding makes once and keeps
+    Ref angle_patterns[3];     // Projection.angle: decimal degrees, packed DMS, DMS with symbols
+    Ref zone_kwnames;          // ("longitude", "zoneCode")
+    Ref int_1984, int_6;
+    Ref code_patterns[8];      // MapGrid sheet-code patterns, compiled on first use
+
+    ModuleState() = default;
+    ModuleState(const ModuleState&) = delete;
+    ModuleState& operator=(const ModuleState&) = delete;
+    ~ModuleState() { clear(); }
+
+    // Makes the interned names; throws on failure.
+    void intern_names();
+    int traverse(visitproc visit, void* arg);
+    // Drops everything, back to the state before start-up.
+    void clear();
 };
 
 ModuleState& state();
+
+// Is `owner.<name>` still `original`, the entry its class was made with?
+// `owner` is a class (class methods called through `cls`) or an instance.
+// Checked through the type's attribute cache, without making a bound method:
+// false when a subclass overrides the name, the class entry was replaced, or
+// (for an instance) its own __dict__ or a custom __getattribute__ may answer.
+bool is_own_method(PyObject* owner, PyObject* name, PyObject* original);
 
 // Module attribute "src.tivenpy" for __module__ of classes and functions.
 inline constexpr const char* kModuleName = "src.tivenpy";
