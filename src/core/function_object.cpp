@@ -6,10 +6,11 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
 
+#include "core/boundary.hpp"
 #include "core/module_state.hpp"
 #include "core/pynum.hpp"
+#include "core/pyvalues.hpp"
 
 namespace tiven {
 
@@ -352,6 +353,23 @@ std::string signature_text(const Method& m) {
 
 }  // namespace
 
+void enforce_result(ResultCheck check, PyObject* value) {
+    if (check == ResultCheck::None || value == Py_None) return;
+    PyTypeObject* expected = nullptr;
+    const char* name = nullptr;
+    switch (check) {
+        case ResultCheck::Str: expected = &PyUnicode_Type; name = "str"; break;
+        case ResultCheck::Int: expected = &PyLong_Type; name = "int"; break;
+        case ResultCheck::List: expected = &PyList_Type; name = "list"; break;
+        case ResultCheck::Dict: expected = &PyDict_Type; name = "dict"; break;
+        case ResultCheck::FloatOrNone: expected = &PyFloat_Type; name = "float"; break;
+        case ResultCheck::None: return;
+    }
+    if (Py_IS_TYPE(value, expected)) return;
+    PyErr_Format(PyExc_TypeError, "Expected %s, got %.200s", name, Py_TYPE(value)->tp_name);
+    throw PythonErrorSet{};
+}
+
 Ref make_function(const Method& m, const std::string& qualname) {
     if (m.params.size() > kMaxParams) throw Error(ErrorKind::RuntimeError, "too many parameters");
     PyTypeObject* type = function_type();
@@ -406,17 +424,5 @@ void set_defining_class(PyObject* function, PyObject* cls) {
 }
 
 bool is_function(PyObject* obj) { return Py_IS_TYPE(obj, &FunctionType); }
-
-void call_base_init(const Call& call, PyObject* obj) {
-    PyObject* super_type = state().builtin_super.get();
-    Ref sup = own(PyObject_CallFunctionObjArgs(super_type, call.defining_class, obj, nullptr));
-    Ref init = own(PyObject_GetAttrString(sup.get(), "__init__"));
-    Ref r = own(PyObject_CallNoArgs(init.get()));
-}
-
-Ref init_calling_base(const Call& call) {
-    call_base_init(call, call[0]);
-    return py_none();
-}
 
 }  // namespace tiven

@@ -2,7 +2,10 @@
 #pragma once
 #include <Python.h>
 
+#include <string>
+
 #include "core/method.hpp"
+#include "core/pyref.hpp"
 
 namespace tiven {
 

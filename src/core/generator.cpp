@@ -1,8 +1,11 @@
 // A generator object for the methods that are generator functions: iteration,
 // send, throw and close, and the body's resources released on every way out.
+#include "core/generator.hpp"
+
 #include <memory>
 
-#include "core/method.hpp"
+#include "core/boundary.hpp"
+#include "core/pyvalues.hpp"
 
 namespace tiven {
 
