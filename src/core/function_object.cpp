@@ -11,6 +11,7 @@
 #include "core/module_state.hpp"
 #include "core/pynum.hpp"
 #include "core/pyvalues.hpp"
+#include "core/static_type.hpp"
 
 namespace tiven {
 
@@ -31,12 +32,6 @@ struct FunctionObject {
     PyObject* defining_class;
     PyObject* dict;
 };
-
-// Only the head is given here; the slots are filled before PyType_Ready.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-PyTypeObject FunctionType = {PyVarObject_HEAD_INIT(nullptr, 0)};
-#pragma GCC diagnostic pop
 
 constexpr size_t kMaxParams = 16;
 
@@ -289,25 +284,21 @@ PyGetSetDef getset[] = {
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-PyTypeObject* function_type() {
-    if (FunctionType.tp_flags & Py_TPFLAGS_READY) return &FunctionType;
-    FunctionType.tp_name = "tivenpy_function";
-    FunctionType.tp_basicsize = sizeof(FunctionObject);
-    FunctionType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_HAVE_VECTORCALL |
-                            Py_TPFLAGS_METHOD_DESCRIPTOR;
-    FunctionType.tp_vectorcall_offset = offsetof(FunctionObject, vectorcall);
-    FunctionType.tp_call = PyVectorcall_Call;
-    FunctionType.tp_descr_get = descr_get;
-    FunctionType.tp_traverse = traverse;
-    FunctionType.tp_clear = clear;
-    FunctionType.tp_dealloc = dealloc;
-    FunctionType.tp_repr = repr;
-    FunctionType.tp_members = members;
-    FunctionType.tp_getset = getset;
-    FunctionType.tp_dictoffset = offsetof(FunctionObject, dict);
-    if (PyType_Ready(&FunctionType) < 0) throw PythonErrorSet{};
-    return &FunctionType;
-}
+PyTypeObject FunctionType = static_type({
+    .tp_name = "tivenpy_function",
+    .tp_basicsize = sizeof(FunctionObject),
+    .tp_dealloc = dealloc,
+    .tp_vectorcall_offset = offsetof(FunctionObject, vectorcall),
+    .tp_repr = repr,
+    .tp_call = PyVectorcall_Call,
+    .tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_HAVE_VECTORCALL | Py_TPFLAGS_METHOD_DESCRIPTOR,
+    .tp_traverse = traverse,
+    .tp_clear = clear,
+    .tp_members = members,
+    .tp_getset = getset,
+    .tp_descr_get = descr_get,
+    .tp_dictoffset = offsetof(FunctionObject, dict),
+});
 
 std::string default_text(const Default& d) {
     switch (d.kind) {
@@ -372,7 +363,7 @@ void enforce_result(ResultCheck check, PyObject* value) {
 
 Ref make_function(const Method& m, const std::string& qualname) {
     if (m.params.size() > kMaxParams) throw Error(ErrorKind::RuntimeError, "too many parameters");
-    PyTypeObject* type = function_type();
+    PyTypeObject* type = ready(FunctionType);
     Ref defaults = own(PyList_New(static_cast<Py_ssize_t>(m.params.size())));
     for (size_t i = 0; i < m.params.size(); ++i)
         PyList_SET_ITEM(defaults.get(), static_cast<Py_ssize_t>(i), default_object(m.params[i].value).release());
