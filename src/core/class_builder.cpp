@@ -82,7 +82,7 @@ void call_base_init(const Call& call, PyObject* obj) {
 }
 
 Ref init_calling_base(const Call& call) {
-    call_base_init(call, call[0]);
+    call_base_init(call, call[arg(kInitParams, "self")]);
     return py_none();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 #include <Python.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,8 @@ std::string mangle(const std::string& class_name, const std::string& attr);
 
 // Calls `super(defining_class, obj).__init__()`: the constructors' base call.
 void call_base_init(const Call& call, PyObject* obj);
-// An `__init__(self)` that only runs the base constructor.
+// The parameters of an `__init__(self)`, and one that only runs the base constructor.
+inline constexpr auto kInitParams = std::to_array<Param>({{.name = "self"}});
 Ref init_calling_base(const Call& call);
 
 }  // namespace tiven
