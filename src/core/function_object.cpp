@@ -421,6 +421,4 @@ void set_defining_class(PyObject* function, PyObject* cls) {
     Py_XSETREF(f->defining_class, Py_NewRef(cls));
 }
 
-bool is_function(PyObject* obj) { return Py_IS_TYPE(obj, &FunctionType); }
-
 }  // namespace tiven

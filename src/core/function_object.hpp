@@ -13,6 +13,5 @@ namespace tiven {
 Ref make_function(const Method& m, const std::string& qualname);
 // Binds the class whose body holds the function (for the constructors' super()).
 void set_defining_class(PyObject* function, PyObject* cls);
-bool is_function(PyObject* obj);
 
 }  // namespace tiven
