@@ -2,8 +2,9 @@
 // creation and execution follow what the import machinery hands over.
 #include <Python.h>
 
-#include "core/method.hpp"
+#include "core/boundary.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 
 // Exported by the interpreter (internal header): adds a frame to the traceback
 // of the exception being raised, so a failed start-up shows where it failed.

@@ -1,7 +1,22 @@
-"""Comparisons that tell apart what == lets through: number types, key order, -0.0 and nan."""
+"""Results put in a form to compare: outcomes, and comparisons that tell apart
+what == lets through (number types, key order, -0.0 and nan)."""
 
 
-def outcome(fn, *args, **kwargs):
+class Refused(Exception):
+    """Raised by a reference model for a case it does not cover: never an outcome."""
+
+
+def outcome(fn, *args):
+    """The result, or the type and text of the error raised."""
+    try:
+        return fn(*args)
+    except Refused:
+        raise
+    except Exception as e:  # noqa: BLE001
+        return (type(e), str(e))
+
+
+def outcome_text(fn, *args, **kwargs):
     """The result as repr text (exact for floats, -0.0 and nan), or the error type and text."""
     try:
         r = fn(*args, **kwargs)

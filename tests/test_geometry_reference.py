@@ -10,6 +10,7 @@ import re
 
 import pytest
 
+from exactness import Refused, outcome
 from src.tivenpy import Geometry
 
 KEYWORDS = {
@@ -19,10 +20,6 @@ KEYWORDS = {
 }
 FAMILY = {0: ("Point", "MultiPoint"), 1: ("LineString", "MultiLineString"), 2: ("Polygon", "MultiPolygon")}
 NAMES = ["MULTIPOINT", "MULTILINESTRING", "MULTIPOLYGON", "POINT", "LINESTRING", "POLYGON"]
-
-
-class Refused(Exception):
-    pass
 
 
 def validate(t, coords, code):
@@ -155,15 +152,6 @@ def ref_text(text, code):
 
 def ref_loads(text):
     return ref_text(text, -1)
-
-
-def outcome(fn, *args):
-    try:
-        return fn(*args)
-    except Refused:
-        raise
-    except Exception as e:  # noqa: BLE001
-        return (type(e), str(e))
 
 
 FRAGMENTS = ["POINT", "MULTIPOINT", "LINESTRING", "MULTILINESTRING", "POLYGON", "MULTIPOLYGON",

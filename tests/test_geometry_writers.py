@@ -7,16 +7,10 @@ import json
 
 import pytest
 
+from exactness import outcome
 from src.tivenpy import Geometry
 
 BAD_TYPE = "Invalid geometry type."
-
-
-def outcome(fn, *args):
-    try:
-        return fn(*args)
-    except Exception as e:  # noqa: BLE001
-        return (type(e), str(e))
 
 
 # ---- dumps -------------------------------------------------------------------

@@ -1,4 +1,5 @@
 import collections
+import functools
 import os
 import time
 import enum
@@ -12,13 +13,13 @@ import pytest
 
 import mapgis_writer as w
 import src.tivenpy as t
-from test_mapgis_lines import open_fds
+from mapgis_files import fds_open_on, write_lines
 
 FIELDS = [w.Field("名称", 0, size=12), w.Field("n", 3), w.Field("v", 5, digits=2), w.Field("ok", 8)]
 
 
-def make(tmp_path, lines, fields=FIELDS, name="l.WL", **kw):
-    return w.write(tmp_path / name, w.line_file(lines, list(fields), **kw))
+# Every line file here has the four fields.
+make = functools.partial(write_lines, fields=FIELDS)
 
 
 def flat(feature):
@@ -110,7 +111,7 @@ def test_listener_errors(tmp_path, capsys):
     with pytest.raises(KeyboardInterrupt):
         m.saveAsGeoJson(str(target))
     assert [f["id"] for f in json.loads(target.read_text("utf-8"))["features"]] == [0, 1]
-    assert open_fds(m.FileName) == 0
+    assert fds_open_on(m.FileName) == 0
 
 
 def test_failing_record_leaves_a_complete_partial_file(tmp_path):
@@ -124,7 +125,7 @@ def test_failing_record_leaves_a_complete_partial_file(tmp_path):
         m.saveAsGeoJson(str(target))
     text = target.read_text("utf-8")
     assert [f["properties"]["n"] for f in json.loads(text)["features"]] == [0, 1]
-    assert open_fds(path) == 0
+    assert fds_open_on(path) == 0
 
 
 def test_failing_feature_text_leaves_valid_json(tmp_path):

@@ -10,26 +10,11 @@ import pytest
 
 import mapgis_writer as w
 import src.tivenpy as t
+from mapgis_files import fds_open_on
+from mapgis_files import write_lines as make
 
 LINE_STYLE = ["lineNo", "subLineNo", "lineType", "width", "color", "subColor", "xScale", "yScale", "layer",
               "transparent"]
-
-
-def open_fds(path):
-    """How many descriptors of this process have `path` open."""
-    real = os.path.realpath(path)
-    n = 0
-    for fd in os.listdir("/proc/self/fd"):
-        try:
-            if os.readlink(f"/proc/self/fd/{fd}") == real:
-                n += 1
-        except OSError:
-            pass
-    return n
-
-
-def make(tmp_path, lines, fields=(), name="l.WL", **kw):
-    return w.write(tmp_path / name, w.line_file(lines, list(fields), **kw))
 
 
 def coords(feature):
@@ -121,7 +106,7 @@ def test_lazy(tmp_path):
     path = make(tmp_path, [w.Line([(0, 0)])])
     m = t.MapGisFile(path)
     g = m.getFeature()
-    assert m.StyleItems is None and open_fds(path) == 0
+    assert m.StyleItems is None and fds_open_on(path) == 0
     os.remove(path)  # nothing is opened before the first item
     with pytest.raises(FileNotFoundError):
         next(g)
@@ -136,34 +121,34 @@ def test_generator_protocol(tmp_path):
     with pytest.raises(TypeError, match="can't send non-None value to a just-started generator"):
         g.send(1)
     assert g.send(None)["id"] == 0
-    assert open_fds(path) == 1
+    assert fds_open_on(path) == 1
     assert g.send("anything")["id"] == 1
     g.close()
-    assert open_fds(path) == 0
+    assert fds_open_on(path) == 0
     assert next(g, "done") == "done"
 
     g = m.getFeature()
     next(g)
     with pytest.raises(KeyError, match="thrown"):
         g.throw(KeyError("thrown"))
-    assert open_fds(path) == 0
+    assert fds_open_on(path) == 0
 
     g = m.getFeature()
     next(g)
     del g
     gc.collect()
-    assert open_fds(path) == 0
+    assert fds_open_on(path) == 0
 
     g = m.getFeature()
     ref, live = weakref.ref(g), weakref.WeakSet([g])
     next(g)
-    assert ref() is g and len(live) == 1 and open_fds(path) == 1
+    assert ref() is g and len(live) == 1 and fds_open_on(path) == 1
     del g
     gc.collect()
-    assert ref() is None and len(live) == 0 and open_fds(path) == 0
+    assert ref() is None and len(live) == 0 and fds_open_on(path) == 0
 
     assert [f["id"] for f in m.getFeature()] == [0, 1, 2]
-    assert open_fds(path) == 0
+    assert fds_open_on(path) == 0
 
 
 def test_generator_kept_on_its_file_object_is_collected_and_closed(tmp_path):
@@ -171,10 +156,10 @@ def test_generator_kept_on_its_file_object_is_collected_and_closed(tmp_path):
     m = t.MapGisFile(path)
     m.features = m.getFeature()
     next(m.features)
-    assert open_fds(path) == 1
+    assert fds_open_on(path) == 1
     del m
     gc.collect()
-    assert open_fds(path) == 0
+    assert fds_open_on(path) == 0
 
 
 def test_independent_generators(tmp_path):
@@ -182,9 +167,9 @@ def test_independent_generators(tmp_path):
     m = t.MapGisFile(path)
     a, b = m.getFeature(), m.getFeature()
     assert [next(a)["id"], next(b)["id"], next(a)["id"], next(b)["id"]] == [0, 0, 1, 1]
-    assert open_fds(path) == 2
+    assert fds_open_on(path) == 2
     del a, b
-    assert open_fds(path) == 0
+    assert fds_open_on(path) == 0
 
 
 def test_truncated_line_section(tmp_path):
@@ -197,7 +182,7 @@ def test_truncated_line_section(tmp_path):
     assert [next(g)["id"], next(g)["id"]] == [0, 1]
     with pytest.raises(struct.error, match="unpack requires a buffer of 57 bytes"):
         next(g)
-    assert open_fds(m.FileName) == 0
+    assert fds_open_on(m.FileName) == 0
 
 
 def test_file_cut_inside_the_vertices(tmp_path):
@@ -211,7 +196,7 @@ def test_file_cut_inside_the_vertices(tmp_path):
     assert len(coords(next(g))) == 1
     with pytest.raises(struct.error, match="unpack requires a buffer of 16 bytes"):
         next(g)
-    assert open_fds(path) == 0
+    assert fds_open_on(path) == 0
 
 
 @pytest.mark.parametrize("count", [10**6, 2**63 - 1, 2**63, 2**70])
@@ -238,7 +223,7 @@ def test_corrupt_offsets(tmp_path):
     with pytest.raises(OSError, match=r"\[Errno 22\] Invalid argument") as caught:
         list(t.MapGisFile(path).getFeature())
     assert caught.value.errno == errno.EINVAL
-    assert open_fds(path) == 0
+    assert fds_open_on(path) == 0
     with pytest.raises(OSError) as caught:
         t.MapGisFile(path).saveAsGeoJson(str(tmp_path / "n.json"))
     assert caught.value.errno == errno.EINVAL
@@ -254,7 +239,7 @@ def test_bad_section_table_at_set_up(tmp_path, heads, error):
     m._featureDataHeads = heads(m._featureDataHeads)
     with pytest.raises(error):
         list(m.getFeature())
-    assert m.StyleItems is None and open_fds(path) == 0
+    assert m.StyleItems is None and fds_open_on(path) == 0
 
 
 def test_unknown_type_code_yields_nothing(tmp_path):
@@ -409,7 +394,7 @@ def test_attribute_record_cut_off(tmp_path, field, cut, needed):
     assert next(g)["id"] == 0
     with pytest.raises(struct.error, match=f"unpack requires a buffer of {needed} bytes"):
         next(g)
-    assert open_fds(path) == 0
+    assert fds_open_on(path) == 0
 
 
 def test_overridden_decoders_are_used(tmp_path):

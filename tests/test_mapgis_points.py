@@ -2,13 +2,13 @@
 
 import errno
 import json
-import os
 import struct
 
 import pytest
 
 import mapgis_writer as mw
 import mapgis_writer_shapes as ws
+from mapgis_files import file_maker, open_fd_count
 from src.tivenpy import MapGisColorLib, MapGisFile
 
 F32_TENTH = struct.unpack("<f", struct.pack("<f", 0.1))[0]
@@ -21,20 +21,10 @@ POINT_STYLE_ITEMS = [
 ]
 
 
-def open_fds():
-    return len(os.listdir("/proc/self/fd"))
-
-
 @pytest.fixture
 def make(tmp_path):
     """make(points, **kw) -> MapGisFile of a new point file (no colour library)."""
-    counter = iter(range(10**6))
-
-    def build(points, fields=(), colours=None, **kw):
-        path = mw.write(tmp_path / f"p{next(counter)}.WT", ws.point_file(points, fields, **kw))
-        lib = colours if colours is not None else str(tmp_path / "missing.lib")
-        return MapGisFile(path, lib)
-    return build
+    return file_maker(tmp_path, ws.point_file, "p", ".WT")
 
 
 def features(m):
@@ -161,13 +151,13 @@ def test_text_past_end_of_file(make):
 
 def test_negative_text_position_raises(make):
     m = make([ws.Point(0, 0, 0, text="a"), ws.Point(0, 0, 0, text_offset=-10**6, text_count=2)])
-    before = open_fds()
+    before = open_fd_count()
     g = m.getFeature()
     assert next(g)["style"]["text"] == "a"
     with pytest.raises(OSError) as caught:
         next(g)
     assert caught.value.errno == errno.EINVAL
-    assert open_fds() == before
+    assert open_fd_count() == before
 
 
 @pytest.mark.parametrize("subtype", [1, 2, 3, 6])
@@ -253,12 +243,12 @@ def test_cut_record_raises_struct_error(make, cut, needed):
     start0 = m._featureDataHeads[0][0]
     with open(m.FileName, "r+b") as f:
         f.truncate(start0 + 2 * 93 + cut)
-    before = open_fds()
+    before = open_fd_count()
     g = m.getFeature()
     assert next(g)["id"] == 0
     with pytest.raises(struct.error, match=f"unpack requires a buffer of {needed} bytes"):
         next(g)
-    assert open_fds() == before
+    assert open_fd_count() == before
     assert list(g) == []
 
 

@@ -1,13 +1,13 @@
 """Polygon files: arc lists, chaining into rings, styles, ids and attributes."""
 
 import json
-import os
 import struct
 
 import pytest
 
 import mapgis_writer as mw
 import mapgis_writer_shapes as ws
+from mapgis_files import file_maker, open_fd_count
 from src.tivenpy import MapGisColorLib, MapGisFile
 
 F32_TENTH = struct.unpack("<f", struct.pack("<f", 0.1))[0]
@@ -15,19 +15,10 @@ POLYGON_STYLE_ITEMS = ["fillColor", "fillPattern", "patternHeight", "patternWidt
                        "patternColor", "layer", "transparent"]
 
 
-def open_fds():
-    return len(os.listdir("/proc/self/fd"))
-
-
 @pytest.fixture
 def make(tmp_path):
-    counter = iter(range(10**6))
-
-    def build(parts, fields=(), colours=None, **kw):
-        path = mw.write(tmp_path / f"g{next(counter)}.WP", ws.polygon_file(parts, fields, **kw))
-        lib = colours if colours is not None else str(tmp_path / "missing.lib")
-        return MapGisFile(path, lib)
-    return build
+    """make(parts, **kw) -> MapGisFile of a new polygon file (no colour library)."""
+    return file_maker(tmp_path, ws.polygon_file, "g", ".WP")
 
 
 def rings_of(make, arcs, arc_lists):
@@ -241,12 +232,12 @@ def test_corrupt_polygon_raises_and_closes(make, name, spoil, error):
     parts.add_polygon([a])
     spoil(parts, a)
     m = make(parts)
-    before = open_fds()
+    before = open_fd_count()
     g = m.getFeature()
     assert next(g)["id"] == 0
     with pytest.raises(error):
         next(g)
-    assert open_fds() == before
+    assert open_fd_count() == before
     assert list(g) == []
 
 
@@ -274,12 +265,12 @@ def test_close_early_closes_file(make):
     for _ in range(3):
         parts.add_polygon([a])
     m = make(parts)
-    before = open_fds()
+    before = open_fd_count()
     g = m.getFeature()
     first = next(g)
-    assert open_fds() == before + 1
+    assert open_fd_count() == before + 1
     g.close()
-    assert open_fds() == before
+    assert open_fd_count() == before
     assert [f["id"] for f in m.getFeature()] == [0, 1, 2]
     assert first["id"] == 0
 

@@ -8,7 +8,7 @@ import pytest
 
 import mapgis_writer as w
 import src.tivenpy as t
-from test_mapgis_lines import open_fds
+from mapgis_files import fds_open_on
 
 FIELDS = [w.Field("名称", 0, size=8), w.Field("b", 1), w.Field("i", 2), w.Field("l", 3), w.Field("f", 4, digits=2),
           w.Field("d", 5, digits=3), w.Field("day", 6), w.Field("time", 7), w.Field("ok", 8)]
@@ -81,8 +81,8 @@ def test_corrupted_files(tmp_path, chunk):
                 outcomes.add("ok")
             except Exception as e:  # any Python exception is a fair outcome
                 outcomes.add(type(e).__name__)
-            assert open_fds(path) == 0, (seed, step)
-            assert open_fds(target) == 0, (seed, step)
+            assert fds_open_on(path) == 0, (seed, step)
+            assert fds_open_on(target) == 0, (seed, step)
             if os.path.exists(target):
                 text = open(target, "rb").read().decode("utf-8")
                 assert text.startswith("{")

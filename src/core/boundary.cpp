@@ -1,9 +1,9 @@
-// The one place where C++ errors become Python exceptions, and small value
-// helpers shared by every binding.
-#include <new>
-#include <string>
+// The one place where C++ errors become Python exceptions.
+#include "core/boundary.hpp"
 
-#include "core/method.hpp"
+#include <exception>
+#include <new>
+
 #include "core/module_state.hpp"
 
 namespace tiven {
@@ -75,28 +75,5 @@ void argument_type_error(const char* name, PyTypeObject* expected, PyObject* giv
     }
     throw PythonErrorSet{};
 }
-
-void enforce_result(ResultCheck check, PyObject* value) {
-    if (check == ResultCheck::None || value == Py_None) return;
-    PyTypeObject* expected = nullptr;
-    const char* name = nullptr;
-    switch (check) {
-        case ResultCheck::Str: expected = &PyUnicode_Type; name = "str"; break;
-        case ResultCheck::Int: expected = &PyLong_Type; name = "int"; break;
-        case ResultCheck::List: expected = &PyList_Type; name = "list"; break;
-        case ResultCheck::Dict: expected = &PyDict_Type; name = "dict"; break;
-        case ResultCheck::FloatOrNone: expected = &PyFloat_Type; name = "float"; break;
-        case ResultCheck::None: return;
-    }
-    if (Py_IS_TYPE(value, expected)) return;
-    PyErr_Format(PyExc_TypeError, "Expected %s, got %.200s", name, Py_TYPE(value)->tp_name);
-    throw PythonErrorSet{};
-}
-
-Ref py_str(const std::string& utf8) {
-    return own(PyUnicode_FromStringAndSize(utf8.data(), static_cast<Py_ssize_t>(utf8.size())));
-}
-Ref py_int(long long v) { return own(PyLong_FromLongLong(v)); }
-Ref py_float(double v) { return own(PyFloat_FromDouble(v)); }
 
 }  // namespace tiven

@@ -1,10 +1,12 @@
 // Classes are made as a class statement would make them: a namespace filled in
 // body order, then the default metaclass.
+#include "core/class_builder.hpp"
+
 #include <string>
 
 #include "core/function_object.hpp"
-#include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 
 namespace tiven {
 
@@ -70,6 +72,18 @@ Ref ClassBuilder::finish(bool nested) {
     functions_.clear();
     if (!nested) check(PyObject_SetAttrString(state().module, name_.c_str(), cls.get()));
     return cls;
+}
+
+void call_base_init(const Call& call, PyObject* obj) {
+    PyObject* super_type = state().builtin_super.get();
+    Ref sup = own(PyObject_CallFunctionObjArgs(super_type, call.defining_class, obj, nullptr));
+    Ref init = own(PyObject_GetAttrString(sup.get(), "__init__"));
+    Ref r = own(PyObject_CallNoArgs(init.get()));
+}
+
+Ref init_calling_base(const Call& call) {
+    call_base_init(call, call[arg(kInitParams, "self")]);
+    return py_none();
 }
 
 }  // namespace tiven

@@ -6,10 +6,12 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
 
+#include "core/boundary.hpp"
 #include "core/module_state.hpp"
 #include "core/pynum.hpp"
+#include "core/pyvalues.hpp"
+#include "core/static_type.hpp"
 
 namespace tiven {
 
@@ -31,16 +33,10 @@ struct FunctionObject {
     PyObject* dict;
 };
 
-// Only the head is given here; the slots are filled before PyType_Ready.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-PyTypeObject FunctionType = {PyVarObject_HEAD_INIT(nullptr, 0)};
-#pragma GCC diagnostic pop
-
 constexpr size_t kMaxParams = 16;
 
-[[noreturn]] void count_error(const Method& m, bool exact, Py_ssize_t num_min, Py_ssize_t num_max,
-                              Py_ssize_t found) {
+[[noreturn]] void count_error(const Method& m, Py_ssize_t num_min, Py_ssize_t found) {
+    const Py_ssize_t num_max = static_cast<Py_ssize_t>(m.params.size());
     Py_ssize_t expected;
     const char* more_or_less;
     if (found < num_min) {
@@ -50,7 +46,7 @@ constexpr size_t kMaxParams = 16;
         expected = num_max;
         more_or_less = "at most";
     }
-    if (exact) more_or_less = "exactly";
+    if (num_min == num_max) more_or_less = "exactly";
     PyErr_Format(PyExc_TypeError, "%.200s() takes %.8s %zd positional argument%.1s (%zd given)", m.name,
                  more_or_less, expected, expected == 1 ? "" : "s", found);
     throw PythonErrorSet{};
@@ -100,6 +96,68 @@ PyObject* keyword_value(PyObject* name, PyObject* kwnames, PyObject* const* kwva
     return nullptr;
 }
 
+// Fills values[nargs:] from the keyword arguments; what none names stays null.
+void bind_keywords(const FunctionObject& f, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                   PyObject** values) {
+    const Method& m = *f.method;
+    const Py_ssize_t num_min = f.num_min;
+    const Py_ssize_t num_max = static_cast<Py_ssize_t>(m.params.size());
+    const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);
+    PyObject* const* names = &PyTuple_GET_ITEM(f.names, 0);
+    PyObject* const* kwvalues = args + nargs;
+    for (Py_ssize_t k = 0; k < nkw; ++k) {
+        if (!PyUnicode_Check(PyTuple_GET_ITEM(kwnames, k))) {
+            PyErr_Format(PyExc_TypeError, "%.200s() keywords must be strings", m.name);
+            throw PythonErrorSet{};
+        }
+    }
+    Py_ssize_t left = nkw;
+    for (Py_ssize_t i = nargs; i < num_max && left > 0; ++i) {
+        values[i] = keyword_value(names[i], kwnames, kwvalues, nkw);
+        if (values[i]) --left;
+        else if (i < num_min) count_error(m, num_min, i);
+    }
+    for (Py_ssize_t i = nargs; i < num_min; ++i)
+        if (!values[i]) count_error(m, num_min, i);
+    if (left == 0) return;
+    for (Py_ssize_t k = 0; k < nkw; ++k) {
+        PyObject* key = PyTuple_GET_ITEM(kwnames, k);
+        Py_ssize_t at = find_param(m, names, key);
+        if (at < 0) {
+            PyErr_Format(PyExc_TypeError, "%s() got an unexpected keyword argument '%U'", m.name, key);
+            throw PythonErrorSet{};
+        }
+        if (at < nargs) {
+            PyErr_Format(PyExc_TypeError, "%s() got multiple values for keyword argument '%U'", m.name, key);
+            throw PythonErrorSet{};
+        }
+    }
+}
+
+// Real-number parameters are converted first, in order, then the exact-type
+// tests run. A converted value is kept alive in `converted`.
+void check_types(const Method& m, PyObject** values, Ref* converted) {
+    const size_t n = m.params.size();
+    for (size_t i = 0; i < n; ++i) {
+        const Param& p = m.params[i];
+        if (p.check != Check::Float || float_takes_none(p)) continue;
+        if (PyFloat_CheckExact(values[i])) continue;
+        double v = PyFloat_AsDouble(values[i]);
+        if (v == -1.0 && PyErr_Occurred()) throw PythonErrorSet{};
+        converted[i] = py_float(v);
+        values[i] = converted[i].get();
+    }
+    for (size_t i = 0; i < n; ++i) {
+        const Param& p = m.params[i];
+        PyTypeObject* t = exact_type(p.check);
+        if (!t || Py_IS_TYPE(values[i], t)) continue;
+        if (p.check == Check::Float && !float_takes_none(p)) continue;
+        bool none_ok = p.or_none || p.value.kind == Default::Kind::None;
+        if (none_ok && values[i] == Py_None) continue;
+        argument_type_error(p.name, t, values[i]);
+    }
+}
+
 PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
     auto* self = reinterpret_cast<FunctionObject*>(callable);
     const Method& m = *self->method;
@@ -109,68 +167,13 @@ PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf
     Ref converted[kMaxParams];
     try {
         const Py_ssize_t num_min = self->num_min;
-        const Py_ssize_t num_max = static_cast<Py_ssize_t>(n);
-        const bool exact = num_min == num_max;
         Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
-
-        if (nargs > num_max || (nkw == 0 && nargs < num_min)) count_error(m, exact, num_min, num_max, nargs);
+        if (nargs > static_cast<Py_ssize_t>(n) || (nkw == 0 && nargs < num_min)) count_error(m, num_min, nargs);
         for (Py_ssize_t i = 0; i < nargs; ++i) values[i] = args[i];
-
-        if (nkw > 0) {
-            PyObject* const* names = &PyTuple_GET_ITEM(self->names, 0);
-            PyObject* const* kwvalues = args + nargs;
-            for (Py_ssize_t k = 0; k < nkw; ++k) {
-                if (!PyUnicode_Check(PyTuple_GET_ITEM(kwnames, k))) {
-                    PyErr_Format(PyExc_TypeError, "%.200s() keywords must be strings", m.name);
-                    throw PythonErrorSet{};
-                }
-            }
-            Py_ssize_t left = nkw;
-            for (Py_ssize_t i = nargs; i < num_max && left > 0; ++i) {
-                values[i] = keyword_value(names[i], kwnames, kwvalues, nkw);
-                if (values[i]) --left;
-                else if (i < num_min) count_error(m, exact, num_min, num_max, i);
-            }
-            for (Py_ssize_t i = nargs; i < num_min; ++i)
-                if (!values[i]) count_error(m, exact, num_min, num_max, i);
-            if (left > 0) {
-                for (Py_ssize_t k = 0; k < nkw; ++k) {
-                    PyObject* key = PyTuple_GET_ITEM(kwnames, k);
-                    Py_ssize_t at = find_param(m, names, key);
-                    if (at < 0) {
-                        PyErr_Format(PyExc_TypeError, "%s() got an unexpected keyword argument '%U'", m.name, key);
-                        throw PythonErrorSet{};
-                    }
-                    if (at < nargs) {
-                        PyErr_Format(PyExc_TypeError, "%s() got multiple values for keyword argument '%U'", m.name,
-                                     key);
-                        throw PythonErrorSet{};
-                    }
-                }
-            }
-        }
+        if (nkw > 0) bind_keywords(*self, args, nargs, kwnames, values);
         for (size_t i = 0; i < n; ++i)
             if (!values[i]) values[i] = PyList_GET_ITEM(self->defaults, i);
-
-        // Real-number parameters are converted first, in order, then the exact-type tests run.
-        for (size_t i = 0; i < n; ++i) {
-            const Param& p = m.params[i];
-            if (p.check != Check::Float || float_takes_none(p)) continue;
-            if (PyFloat_CheckExact(values[i])) continue;
-            double v = PyFloat_AsDouble(values[i]);
-            if (v == -1.0 && PyErr_Occurred()) throw PythonErrorSet{};
-            converted[i] = py_float(v);
-            values[i] = converted[i].get();
-        }
-        for (size_t i = 0; i < n; ++i) {
-            const Param& p = m.params[i];
-            PyTypeObject* t = exact_type(p.check);
-            if (!t || Py_IS_TYPE(values[i], t)) continue;
-            if (p.check == Check::Float && !float_takes_none(p)) continue;
-            bool none_ok = p.or_none || p.value.kind == Default::Kind::None;
-            if (none_ok && values[i] == Py_None) continue;
-            argument_type_error(p.name, t, values[i]);
-        }
+        check_types(m, values, converted);
 
         Call call{m, values, self->defining_class};
         Ref result = m.impl(call);
@@ -288,25 +291,21 @@ PyGetSetDef getset[] = {
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-PyTypeObject* function_type() {
-    if (FunctionType.tp_flags & Py_TPFLAGS_READY) return &FunctionType;
-    FunctionType.tp_name = "tivenpy_function";
-    FunctionType.tp_basicsize = sizeof(FunctionObject);
-    FunctionType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_HAVE_VECTORCALL |
-                            Py_TPFLAGS_METHOD_DESCRIPTOR;
-    FunctionType.tp_vectorcall_offset = offsetof(FunctionObject, vectorcall);
-    FunctionType.tp_call = PyVectorcall_Call;
-    FunctionType.tp_descr_get = descr_get;
-    FunctionType.tp_traverse = traverse;
-    FunctionType.tp_clear = clear;
-    FunctionType.tp_dealloc = dealloc;
-    FunctionType.tp_repr = repr;
-    FunctionType.tp_members = members;
-    FunctionType.tp_getset = getset;
-    FunctionType.tp_dictoffset = offsetof(FunctionObject, dict);
-    if (PyType_Ready(&FunctionType) < 0) throw PythonErrorSet{};
-    return &FunctionType;
-}
+PyTypeObject FunctionType = static_type({
+    .tp_name = "tivenpy_function",
+    .tp_basicsize = sizeof(FunctionObject),
+    .tp_dealloc = dealloc,
+    .tp_vectorcall_offset = offsetof(FunctionObject, vectorcall),
+    .tp_repr = repr,
+    .tp_call = PyVectorcall_Call,
+    .tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_HAVE_VECTORCALL | Py_TPFLAGS_METHOD_DESCRIPTOR,
+    .tp_traverse = traverse,
+    .tp_clear = clear,
+    .tp_members = members,
+    .tp_getset = getset,
+    .tp_descr_get = descr_get,
+    .tp_dictoffset = offsetof(FunctionObject, dict),
+});
 
 std::string default_text(const Default& d) {
     switch (d.kind) {
@@ -352,9 +351,26 @@ std::string signature_text(const Method& m) {
 
 }  // namespace
 
+void enforce_result(ResultCheck check, PyObject* value) {
+    if (check == ResultCheck::None || value == Py_None) return;
+    PyTypeObject* expected = nullptr;
+    const char* name = nullptr;
+    switch (check) {
+        case ResultCheck::Str: expected = &PyUnicode_Type; name = "str"; break;
+        case ResultCheck::Int: expected = &PyLong_Type; name = "int"; break;
+        case ResultCheck::List: expected = &PyList_Type; name = "list"; break;
+        case ResultCheck::Dict: expected = &PyDict_Type; name = "dict"; break;
+        case ResultCheck::FloatOrNone: expected = &PyFloat_Type; name = "float"; break;
+        case ResultCheck::None: return;
+    }
+    if (Py_IS_TYPE(value, expected)) return;
+    PyErr_Format(PyExc_TypeError, "Expected %s, got %.200s", name, Py_TYPE(value)->tp_name);
+    throw PythonErrorSet{};
+}
+
 Ref make_function(const Method& m, const std::string& qualname) {
     if (m.params.size() > kMaxParams) throw Error(ErrorKind::RuntimeError, "too many parameters");
-    PyTypeObject* type = function_type();
+    PyTypeObject* type = ready(FunctionType);
     Ref defaults = own(PyList_New(static_cast<Py_ssize_t>(m.params.size())));
     for (size_t i = 0; i < m.params.size(); ++i)
         PyList_SET_ITEM(defaults.get(), static_cast<Py_ssize_t>(i), default_object(m.params[i].value).release());
@@ -403,20 +419,6 @@ Ref make_function(const Method& m, const std::string& qualname) {
 void set_defining_class(PyObject* function, PyObject* cls) {
     auto* f = reinterpret_cast<FunctionObject*>(function);
     Py_XSETREF(f->defining_class, Py_NewRef(cls));
-}
-
-bool is_function(PyObject* obj) { return Py_IS_TYPE(obj, &FunctionType); }
-
-void call_base_init(const Call& call, PyObject* obj) {
-    PyObject* super_type = state().builtin_super.get();
-    Ref sup = own(PyObject_CallFunctionObjArgs(super_type, call.defining_class, obj, nullptr));
-    Ref init = own(PyObject_GetAttrString(sup.get(), "__init__"));
-    Ref r = own(PyObject_CallNoArgs(init.get()));
-}
-
-Ref init_calling_base(const Call& call) {
-    call_base_init(call, call[0]);
-    return py_none();
 }
 
 }  // namespace tiven

@@ -2,7 +2,10 @@
 #pragma once
 #include <Python.h>
 
+#include <string>
+
 #include "core/method.hpp"
+#include "core/pyref.hpp"
 
 namespace tiven {
 
@@ -10,6 +13,5 @@ namespace tiven {
 Ref make_function(const Method& m, const std::string& qualname);
 // Binds the class whose body holds the function (for the constructors' super()).
 void set_defining_class(PyObject* function, PyObject* cls);
-bool is_function(PyObject* obj);
 
 }  // namespace tiven

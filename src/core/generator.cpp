@@ -1,8 +1,13 @@
 // A generator object for the methods that are generator functions: iteration,
 // send, throw and close, and the body's resources released on every way out.
+#include "core/generator.hpp"
+
+#include <cstddef>
 #include <memory>
 
-#include "core/method.hpp"
+#include "core/boundary.hpp"
+#include "core/pyvalues.hpp"
+#include "core/static_type.hpp"
 
 namespace tiven {
 
@@ -18,12 +23,6 @@ struct GeneratorObject {
     bool running;
     bool finished;
 };
-
-// Only the head is given here; the slots are filled before PyType_Ready.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-PyTypeObject GeneratorType = {PyVarObject_HEAD_INIT(nullptr, 0)};
-#pragma GCC diagnostic pop
 
 void finish(GeneratorObject* g) noexcept {
     if (g->finished) return;
@@ -210,29 +209,26 @@ PyGetSetDef getset[] = {
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-PyTypeObject* generator_type() {
-    if (GeneratorType.tp_flags & Py_TPFLAGS_READY) return &GeneratorType;
-    GeneratorType.tp_name = "tivenpy_generator";
-    GeneratorType.tp_basicsize = sizeof(GeneratorObject);
-    GeneratorType.tp_weaklistoffset = offsetof(GeneratorObject, weakrefs);
-    GeneratorType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC;
-    GeneratorType.tp_traverse = traverse;
-    GeneratorType.tp_clear = clear;
-    GeneratorType.tp_iter = PyObject_SelfIter;
-    GeneratorType.tp_iternext = iternext;
-    GeneratorType.tp_dealloc = dealloc;
-    GeneratorType.tp_repr = repr;
-    GeneratorType.tp_methods = methods;
-    GeneratorType.tp_members = members;
-    GeneratorType.tp_getset = getset;
-    if (PyType_Ready(&GeneratorType) < 0) throw PythonErrorSet{};
-    return &GeneratorType;
-}
+PyTypeObject GeneratorType = static_type({
+    .tp_name = "tivenpy_generator",
+    .tp_basicsize = sizeof(GeneratorObject),
+    .tp_dealloc = dealloc,
+    .tp_repr = repr,
+    .tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+    .tp_traverse = traverse,
+    .tp_clear = clear,
+    .tp_weaklistoffset = offsetof(GeneratorObject, weakrefs),
+    .tp_iter = PyObject_SelfIter,
+    .tp_iternext = iternext,
+    .tp_methods = methods,
+    .tp_members = members,
+    .tp_getset = getset,
+});
 
 }  // namespace
 
 Ref make_generator(std::unique_ptr<GeneratorBody> body, const char* name, const char* qualname) {
-    PyTypeObject* type = generator_type();
+    PyTypeObject* type = ready(GeneratorType);
     Ref n = py_str(name);
     Ref q = py_str(qualname);
     auto* g = PyObject_GC_New(GeneratorObject, type);

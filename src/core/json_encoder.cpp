@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "core/json_text.hpp"
-#include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "core/recursion_guard.hpp"
 

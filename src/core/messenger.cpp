@@ -1,6 +1,9 @@
 // The message bus every object of the module carries.
+#include "core/boundary.hpp"
+#include "core/class_builder.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 
 namespace tiven {
 

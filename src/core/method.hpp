@@ -4,13 +4,10 @@
 #include <Python.h>
 
 #include <array>
-#include <cstdint>
-#include <memory>
-#include <string>
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
-#include "core/boundary.hpp"
 #include "core/pyref.hpp"
 
 namespace tiven {
@@ -107,69 +104,7 @@ struct Method {
     Impl impl = nullptr;
 };
 
-// Calls `super(defining_class, obj).__init__()`: the constructors' base call.
-void call_base_init(const Call& call, PyObject* obj);
-// An `__init__(self)` that only runs the base constructor.
-Ref init_calling_base(const Call& call);
-
-// Builds one class of the module in the order of its body.
-class ClassBuilder {
-public:
-    // `base` null: derives from object alone. `qualname` null: the name.
-    ClassBuilder(const char* name, PyObject* base, std::string doc, const char* qualname = nullptr);
-    ~ClassBuilder();
-
-    // Creates the function object (wrapped in staticmethod/classmethod as declared)
-    // under the method's name, mangled when private. The Method must outlive the module.
-    ClassBuilder& method(const Method& m);
-    // Sets a class attribute; a private name is stored under its mangled name.
-    ClassBuilder& attr(const char* name, Ref value);
-    // Adds an entry to the class's own `__annotations__`.
-    ClassBuilder& annotation(const char* name, const char* text);
-    // Creates the class with the default metaclass and binds it as a module attribute
-    // (unless `nested`). Returns a new reference to the class.
-    Ref finish(bool nested = false);
-
-    const std::string& name() const { return name_; }
-
-private:
-    std::string name_;
-    std::string qualname_;
-    Ref bases_;
-    Ref ns_;
-    Ref annotations_;
-    std::vector<Ref> functions_;  // the raw function objects, to bind the class to afterwards
-};
-
-std::string mangle(const std::string& class_name, const std::string& attr);
-
-// ---- generators -------------------------------------------------------------
-
-// The body of a generator method. next() gives the next item, or an empty Ref
-// when the generator is exhausted; errors are thrown. close() releases what the
-// body holds (open files); it is called once on exhaustion, error, close(),
-// throw() and when the generator is dropped.
-class GeneratorBody {
-public:
-    virtual ~GeneratorBody() = default;
-    virtual Ref next() = 0;
-    virtual void close() noexcept {}
-    // Visits the Python objects the body owns, so that a generator kept alive
-    // only through a cycle (stored on the object it reads) is collected and closed.
-    virtual int traverse(visitproc, void*) { return 0; }
-};
-
-Ref make_generator(std::unique_ptr<GeneratorBody> body, const char* name, const char* qualname);
-
-// ---- helpers shared by the bindings ----------------------------------------
-
 // TypeError "Expected %s, got %.200s" unless `value` is of the named exact type or None.
 void enforce_result(ResultCheck check, PyObject* value);
-
-Ref py_str(const std::string& utf8);
-Ref py_int(long long v);
-Ref py_float(double v);
-inline Ref py_none() { return Ref::borrow(Py_None); }
-inline Ref py_bool(bool v) { return Ref::borrow(v ? Py_True : Py_False); }
 
 }  // namespace tiven

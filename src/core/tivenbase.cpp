@@ -2,8 +2,10 @@
 #include <cstring>
 
 #include "core/byte_fields.hpp"
+#include "core/class_builder.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 
 namespace tiven {
 

@@ -2,7 +2,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/method.hpp"
 #include "core/recursion_guard.hpp"
 #include "geometry/geometry_values.hpp"
 

@@ -3,7 +3,6 @@
 
 #include "core/json_encoder.hpp"
 #include "core/json_text.hpp"
-#include "core/method.hpp"
 #include "geometry/geometry_values.hpp"
 
 namespace tiven::geometry {

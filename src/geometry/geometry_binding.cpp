@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/class_builder.hpp"
 #include "core/method.hpp"
 #include "core/recursion_guard.hpp"
 #include "core/module_state.hpp"

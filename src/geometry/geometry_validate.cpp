@@ -3,7 +3,6 @@
 #include <cmath>
 #include <vector>
 
-#include "core/method.hpp"
 #include "geometry/geometry_values.hpp"
 
 namespace tiven::geometry {

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "core/method.hpp"
 #include "core/pyref.hpp"
 #include "geometry/geometry_types.hpp"
 #include "geometry/coords.hpp"

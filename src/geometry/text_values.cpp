@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "core/json_text.hpp"
-#include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 #include "geometry/geometry_values.hpp"
 #include "geometry/json_scan.hpp"
 

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "core/json_text.hpp"
-#include "core/method.hpp"
 #include "core/pynum.hpp"
 #include "geometry/geometry_values.hpp"
 

@@ -1,6 +1,8 @@
 // MapGisColorLib: the colour library as a Python class.
+#include "core/class_builder.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 #include "mapgis/colour_library.hpp"
 #include "mapgis/py_helpers.hpp"
 #include "mapgis/record_layout.hpp"

@@ -7,8 +7,9 @@
 #include <memory>
 
 #include "core/byte_fields.hpp"
-#include "core/method.hpp"
+#include "core/generator.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 #include "mapgis/attribute_values.hpp"
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/feature_kinds.hpp"

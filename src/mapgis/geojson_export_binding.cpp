@@ -5,8 +5,9 @@
 
 #include "core/json_encoder.hpp"
 #include "core/json_text.hpp"
-#include "core/method.hpp"
+#include "core/boundary.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/geojson_writer.hpp"
 #include "mapgis/py_helpers.hpp"

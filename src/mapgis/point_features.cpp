@@ -1,6 +1,6 @@
 // Point branch of the feature generator: one Point feature per valid record,
 // with the style of its subtype.
-#include "core/method.hpp"
+#include "core/pyvalues.hpp"
 #include "mapgis/feature_kinds.hpp"
 #include "mapgis/point_records.hpp"
 

@@ -1,6 +1,6 @@
 // Polygon branch of the feature generator: rings chained from the arcs of
 // each valid polygon record, the fill style of the record.
-#include "core/method.hpp"
+#include "core/pyvalues.hpp"
 #include "mapgis/feature_kinds.hpp"
 #include "mapgis/polygon_rings.hpp"
 

@@ -1,6 +1,8 @@
 // MapGisProject: the reader of MapGIS project files as a Python class.
+#include "core/class_builder.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 #include "mapgis/project_reader.hpp"
 #include "mapgis/py_helpers.hpp"
 

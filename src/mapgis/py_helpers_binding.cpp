@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/method.hpp"
+#include "core/boundary.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 
 namespace tiven::mapgis {
 

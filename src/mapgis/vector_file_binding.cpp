@@ -1,8 +1,10 @@
 // MapGisFile: the reader of MapGIS point, line and polygon files as a Python
 // class: constructor (head, section table, field structure), the summary
 // queries, the feature generator and the GeoJSON export.
+#include "core/class_builder.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/geojson_export.hpp"
 #include "mapgis/py_helpers.hpp"

@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "core/class_builder.hpp"
+#include "core/generator.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/pyvalues.hpp"
 #include "core/recursion_guard.hpp"
 #include "mapgrid/sheet_code_parser.hpp"
 #include "mapgrid/sheet_grid_lines.hpp"

@@ -7,9 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "core/boundary.hpp"
+#include "core/class_builder.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "core/pynum.hpp"
+#include "core/pyvalues.hpp"
 #include "projection/projections.hpp"
 #include "projection/pymath.hpp"
 #include "projection/reference_systems.hpp"
