@@ -267,11 +267,28 @@ Ref load_text(PyObject* cls, PyObject* str, PyObject* code) {
 
 // ---- methods ----------------------------------------------------------------
 
+constexpr auto kSelfOnly = std::to_array<Param>({{.name = "self"}});
+constexpr auto kLoadsParams = std::to_array<Param>({
+    {.name = "cls"},
+    {.name = "coordinates", .annotation = "Union[str, list, dict]"},
+    {.name = "code", .annotation = "Union[int, None]", .check = Check::Int, .or_none = true, .value = Default::integer(-1)},
+});
+// dumps, toWkt and swapXY
+constexpr auto kGeometryParams = std::to_array<Param>({
+    {.name = "cls"},
+    {.name = "geometry", .annotation = "Union[dict, list, str]"},
+});
+constexpr auto kGetXYParams = std::to_array<Param>({
+    {.name = "cls"},
+    {.name = "geometry", .annotation = "Union[dict, list, str]"},
+    {.name = "endpoint", .annotation = "bool", .value = Default::boolean(true)},
+});
+
 Ref loads(const Call& c) {
     RecursionGuard guard(" while loading a geometry");
-    PyObject* cls = c[0];
-    PyObject* value = c[1];
-    PyObject* code = c[2];
+    PyObject* cls = c[arg(kLoadsParams, "cls")];
+    PyObject* value = c[arg(kLoadsParams, "coordinates")];
+    PyObject* code = c[arg(kLoadsParams, "code")];
     if (PyList_CheckExact(value)) return load_nested_list(value, code);
     if (PyDict_CheckExact(value)) return load_dict(cls, value, code);
     if (PyUnicode_CheckExact(value)) return load_text(cls, value, code);
@@ -286,15 +303,15 @@ Ref as_geometry(PyObject* cls, PyObject* value) {
 }
 
 Ref dumps(const Call& c) {
-    Ref g = as_geometry(c[0], c[1]);
+    Ref g = as_geometry(c[arg(kGeometryParams, "cls")], c[arg(kGeometryParams, "geometry")]);
     return geojson_text(g.get());
 }
 
 Ref to_wkt(const Call& c) {
     RecursionGuard guard(" while writing WKT");
     static PyObject* to_wkt_name = name("toWkt");
-    PyObject* cls = c[0];
-    Ref g = as_geometry(cls, c[1]);
+    PyObject* cls = c[arg(kGeometryParams, "cls")];
+    Ref g = as_geometry(cls, c[arg(kGeometryParams, "geometry")]);
     PyObject* d = g.get();
     Ref type = member(d, "type");
     if (!check(PyObject_IsTrue(type.get()))) raise("Invalid geometry type.");
@@ -334,8 +351,10 @@ Ref to_wkt(const Call& c) {
     return str_of_utf8(out);
 }
 
-Ref swap(const Call& c) { return swap_xy(c[0], c[1]); }
-Ref listing(const Call& c) { return get_xy(c[0], c[1], c[2]); }
+Ref swap(const Call& c) { return swap_xy(c[arg(kGeometryParams, "cls")], c[arg(kGeometryParams, "geometry")]); }
+Ref listing(const Call& c) {
+    return get_xy(c[arg(kGetXYParams, "cls")], c[arg(kGetXYParams, "geometry")], c[arg(kGetXYParams, "endpoint")]);
+}
 
 const char kLoadsDoc[] =
     "加载几何要素：自由坐标文本、WKT文本、GeoJSON文本、嵌套坐标列表或GeoJSON-geometry字典，\n"
@@ -346,29 +365,16 @@ const char kLoadsDoc[] =
     ">>> Geometry.loads('120 38,122 39')\n"
     "{'type': 'LineString', 'coordinates': [[120.0, 38.0], [122.0, 39.0]]}\n";
 
-const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, "", init_calling_base};
-const Method kLoads{"loads",
-                    MethodKind::Class,
-                    {{"cls"},
-                     {"coordinates", "Union[str, list, dict]"},
-                     {"code", "Union[int, None]", Check::Int, true, Default::integer(-1)}},
-                    "dict",
-                    ResultCheck::Dict,
-                    kLoadsDoc,
-                    loads};
-const Method kDumps{"dumps", MethodKind::Class, {{"cls"}, {"geometry", "Union[dict, list, str]"}}, "str",
-                    ResultCheck::Str, "几何要素序列化为GeoJSON文本（缩进4，保留非ASCII字符）。", dumps};
-const Method kToWkt{"toWkt", MethodKind::Class, {{"cls"}, {"geometry", "Union[dict, list, str]"}}, "str",
-                    ResultCheck::Str, "几何要素序列化为WKT文本。", to_wkt};
-const Method kSwapXY{"swapXY", MethodKind::Class, {{"cls"}, {"geometry", "Union[dict, list, str]"}}, "dict",
-                     ResultCheck::Dict, "原位交换几何要素全部顶点的X、Y坐标，返回该字典。", swap};
-const Method kGetXY{"getXY",
-                    MethodKind::Class,
-                    {{"cls"}, {"geometry", "Union[dict, list, str]"}, {"endpoint", "bool", Check::Any, false, Default::boolean(true)}},
-                    "list",
-                    ResultCheck::List,
-                    "列出几何要素的顶点元组；endpoint为真时仅列出每条线或环的首末顶点。",
-                    listing};
+const Method kInit{"__init__", MethodKind::Instance, kSelfOnly, nullptr, ResultCheck::None, "", init_calling_base};
+const Method kLoads{"loads", MethodKind::Class, kLoadsParams, "dict", ResultCheck::Dict, kLoadsDoc, loads};
+const Method kDumps{"dumps", MethodKind::Class, kGeometryParams, "str", ResultCheck::Str,
+                    "几何要素序列化为GeoJSON文本（缩进4，保留非ASCII字符）。", dumps};
+const Method kToWkt{"toWkt", MethodKind::Class, kGeometryParams, "str", ResultCheck::Str, "几何要素序列化为WKT文本。",
+                    to_wkt};
+const Method kSwapXY{"swapXY", MethodKind::Class, kGeometryParams, "dict", ResultCheck::Dict,
+                     "原位交换几何要素全部顶点的X、Y坐标，返回该字典。", swap};
+const Method kGetXY{"getXY", MethodKind::Class, kGetXYParams, "list", ResultCheck::List,
+                    "列出几何要素的顶点元组；endpoint为真时仅列出每条线或环的首末顶点。", listing};
 
 }  // namespace
 
