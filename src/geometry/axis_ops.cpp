@@ -3,34 +3,25 @@
 #include <vector>
 
 #include "core/method.hpp"
-#include "core/recursion_guard.hpp"
+#include "core/module_state.hpp"
 #include "geometry/geometry_values.hpp"
 
 namespace tiven::geometry {
 
-Ref member(PyObject* m, const char* key) {
+Ref member(PyObject* m, PyObject* key) {
     if (PyDict_CheckExact(m)) {
         PyObject* found = nullptr;
-        if (PyDict_GetItemStringRef(m, key, &found) < 0) throw PythonErrorSet{};
-        if (found) return Ref::steal(found);
+        if (check(PyDict_GetItemRef(m, key, &found))) return Ref::steal(found);
     }
-    Ref k = own(PyUnicode_FromString(key));
-    return own(PyObject_GetItem(m, k.get()));
+    return own(PyObject_GetItem(m, key));
 }
 
-bool has_member(PyObject* m, const char* key) {
-    Ref k = own(PyUnicode_FromString(key));
-    if (PyDict_CheckExact(m)) return check(PyDict_Contains(m, k.get())) == 1;
-    return check(PySequence_Contains(m, k.get())) == 1;
+bool has_member(PyObject* m, PyObject* key) {
+    if (PyDict_CheckExact(m)) return check(PyDict_Contains(m, key)) == 1;
+    return check(PySequence_Contains(m, key)) == 1;
 }
 
 namespace {
-
-PyObject* interned(const char* s) {
-    PyObject* p = PyUnicode_InternFromString(s);
-    if (!p) throw PythonErrorSet{};
-    return p;
-}
 
 template <class F>
 void each(PyObject* seq, F f) {
@@ -42,12 +33,6 @@ void each(PyObject* seq, F f) {
 Ref at(PyObject* seq, Py_ssize_t i) {
     Ref index = own(PyLong_FromSsize_t(i));
     return own(PyObject_GetItem(seq, index.get()));
-}
-
-Ref as_geometry(PyObject* cls, PyObject* value) {
-    static PyObject* loads = interned("loads");
-    if (PyDict_CheckExact(value)) return Ref::borrow(value);
-    return own(PyObject_CallMethodOneArg(cls, loads, value));
 }
 
 // Swaps members 0 and 1 of every vertex, each vertex object once per call, so
@@ -81,15 +66,12 @@ private:
 
 }  // namespace
 
-Ref swap_xy(PyObject* cls, PyObject* geometry) {
-    RecursionGuard guard(" while swapping axes");
-    static PyObject* swap_name = interned("swapXY");
-    Ref g = as_geometry(cls, geometry);
-    PyObject* d = g.get();
-    Ref type = member(d, "type");
+void swap_axes(PyObject* cls, PyObject* d) {
+    const InternedNames& names = state().names;
+    Ref type = member(d, names.type);
     if (check(PyObject_IsTrue(type.get()))) {
-        if (has_member(d, "coordinates")) {
-            Ref coords = member(d, "coordinates");
+        if (has_member(d, names.coordinates)) {
+            Ref coords = member(d, names.coordinates);
             Swapper s;
             switch (coordinates_type(type.get())) {
                 case GeomType::Point: s.vertex(coords.get()); break;
@@ -106,29 +88,26 @@ Ref swap_xy(PyObject* cls, PyObject* geometry) {
                     break;
                 default: raise("Invalid geometry type.");
             }
-            return g;
+            return;
         }
-        if (has_member(d, "geometries")) {
-            Ref members = member(d, "geometries");
+        if (has_member(d, names.geometries)) {
+            Ref members = member(d, names.geometries);
             if (check(PyObject_RichCompareBool(type.get(), type_str(GeomType::GeometryCollection), Py_EQ)) &&
                 PyList_CheckExact(members.get())) {
                 each(members.get(), [&](PyObject* geo) {
-                    Ref r = own(PyObject_CallMethodOneArg(cls, swap_name, geo));
+                    Ref r = own(PyObject_CallMethodOneArg(cls, names.swapXY, geo));
                 });
-                return g;
+                return;
             }
         }
     }
     raise("Invalid geometry type.");
 }
 
-Ref get_xy(PyObject* cls, PyObject* geometry, PyObject* endpoint) {
-    RecursionGuard guard(" while listing vertices");
-    static PyObject* get_name = interned("getXY");
+Ref list_vertices(PyObject* cls, PyObject* d, PyObject* endpoint) {
+    const InternedNames& names = state().names;
     Ref result = own(PyList_New(0));
-    Ref g = as_geometry(cls, geometry);
-    PyObject* d = g.get();
-    Ref type = member(d, "type");
+    Ref type = member(d, names.type);
     if (!check(PyObject_IsTrue(type.get()))) return result;
     auto add = [&](PyObject* v) {
         Ref t = own(PySequence_Tuple(v));
@@ -144,8 +123,8 @@ Ref get_xy(PyObject* cls, PyObject* geometry, PyObject* endpoint) {
             each(l, add);
         }
     };
-    if (has_member(d, "coordinates")) {
-        Ref coords = member(d, "coordinates");
+    if (has_member(d, names.coordinates)) {
+        Ref coords = member(d, names.coordinates);
         switch (coordinates_type(type.get())) {
             case GeomType::Point: add(coords.get()); break;
             case GeomType::MultiPoint: each(coords.get(), add); break;
@@ -157,12 +136,12 @@ Ref get_xy(PyObject* cls, PyObject* geometry, PyObject* endpoint) {
         }
         return result;
     }
-    if (has_member(d, "geometries")) {
-        Ref members = member(d, "geometries");
+    if (has_member(d, names.geometries)) {
+        Ref members = member(d, names.geometries);
         if (check(PyObject_RichCompareBool(type.get(), type_str(GeomType::GeometryCollection), Py_EQ)) &&
             PyList_CheckExact(members.get())) {
             each(members.get(), [&](PyObject* geo) {
-                Ref listed = own(PyObject_CallMethodObjArgs(cls, get_name, geo, endpoint, nullptr));
+                Ref listed = own(PyObject_CallMethodObjArgs(cls, names.getXY, geo, endpoint, nullptr));
                 each(listed.get(), [&](PyObject* t) { check(PyList_Append(result.get(), t)); });
             });
         }

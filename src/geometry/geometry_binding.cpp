@@ -12,37 +12,26 @@
 
 namespace tiven {
 
-namespace geometry {
-Ref swap_xy(PyObject* cls, PyObject* geometry);
-Ref get_xy(PyObject* cls, PyObject* geometry, PyObject* endpoint);
-}  // namespace geometry
-
 namespace {
 
 using namespace geometry;
 
-PyObject* name(const char* s) {
-    PyObject* p = PyUnicode_InternFromString(s);
-    if (!p) throw PythonErrorSet{};
-    return p;  // interned for the life of the process
-}
-
 Ref call_loads(PyObject* cls, PyObject* value) {
-    static PyObject* loads = name("loads");
-    return own(PyObject_CallMethodOneArg(cls, loads, value));
+    return own(PyObject_CallMethodOneArg(cls, state().names.loads, value));
 }
 
 // d[key] when present; empty Ref when missing.
-Ref lookup(PyObject* d, const char* key) {
+Ref lookup(PyObject* d, PyObject* key) {
     PyObject* found = nullptr;
-    if (PyDict_GetItemStringRef(d, key, &found) < 0) throw PythonErrorSet{};
+    check(PyDict_GetItemRef(d, key, &found));
     return Ref::steal(found);
 }
 
 Ref geometry_collection(Ref members) {
+    const InternedNames& names = state().names;
     Ref out = own(PyDict_New());
-    check(PyDict_SetItemString(out.get(), "type", type_str(GeomType::GeometryCollection)));
-    check(PyDict_SetItemString(out.get(), "geometries", members.get()));
+    check(PyDict_SetItem(out.get(), names.type, names.GeometryCollection));
+    check(PyDict_SetItem(out.get(), names.geometries, members.get()));
     return out;
 }
 
@@ -88,13 +77,14 @@ Ref load_nested_list(PyObject* list, PyObject* code) {
 }
 
 Ref load_dict(PyObject* cls, PyObject* d, PyObject* code) {
-    if (Ref coords = lookup(d, "coordinates")) {
+    const InternedNames& names = state().names;
+    if (Ref coords = lookup(d, names.coordinates)) {
         if (!PyList_CheckExact(coords.get())) raise("Invalid type in [coordinates] parameter. Should be [list]");
-        Ref type = lookup(d, "type");
+        Ref type = lookup(d, names.type);
         if (type && type.get() != Py_None) return validate(type.get(), coords.get(), code);
         return load_nested_list(coords.get(), code);
     }
-    if (Ref members = lookup(d, "geometries")) {
+    if (Ref members = lookup(d, names.geometries)) {
         if (!PyList_Check(members.get())) raise("Invalid type in [coordinates] parameter. Should be [list]");
         Ref result = own(PyList_New(0));
         Ref it = own(PyObject_GetIter(members.get()));
@@ -132,36 +122,39 @@ bool equals_name(PyObject* v, GeomType t) {
     return check(PyObject_RichCompareBool(v, type_str(t), Py_EQ)) == 1;
 }
 
+// The two types of each family code.
+constexpr GeomType kFamily[3][2] = {{GeomType::Point, GeomType::MultiPoint},
+                                    {GeomType::LineString, GeomType::MultiLineString},
+                                    {GeomType::Polygon, GeomType::MultiPolygon}};
+
 Ref load_geojson_text(PyObject* cls, PyObject* str, Text t, int branch, PyObject* code) {
+    const InternedNames& names = state().names;
     Ref value = json_value(str, t);
     PyObject* v = value.get();
     if (branch == -1) {
         if (PyDict_CheckExact(v)) {
-            Ref type = lookup(v, "type");
-            if (Ref coords = lookup(v, "coordinates")) {
+            Ref type = lookup(v, names.type);
+            if (Ref coords = lookup(v, names.coordinates)) {
                 if (!PyList_CheckExact(coords.get())) raise("Invalid [coordinates] parameter.");
                 if (!type || type.get() == Py_None) return call_loads(cls, coords.get());
                 return validate(type.get(), coords.get(), code);
             }
-            if (lookup(v, "geometries")) return call_loads(cls, v);
+            if (lookup(v, names.geometries)) return call_loads(cls, v);
             return validate(type ? type.get() : Py_None, Py_None, code);
         }
         if (PyList_CheckExact(v)) return call_loads(cls, v);
         return validate(Py_None, Py_None, code);
     }
-    static const GeomType kFamily[3][2] = {{GeomType::Point, GeomType::MultiPoint},
-                                           {GeomType::LineString, GeomType::MultiLineString},
-                                           {GeomType::Polygon, GeomType::MultiPolygon}};
     Ref type;
     Ref coords;
     if (PyDict_CheckExact(v)) {
-        type = lookup(v, "type");
+        type = lookup(v, names.type);
         if (type && !equals_name(type.get(), kFamily[branch][0]) && !equals_name(type.get(), kFamily[branch][1]) &&
             !equals_name(type.get(), GeomType::GeometryCollection))
             raise("Invalid [code] parameter.");
-        if ((coords = lookup(v, "coordinates"))) {
+        if ((coords = lookup(v, names.coordinates))) {
             if (!PyList_CheckExact(coords.get())) raise("Invalid [coordinates] parameter.");
-        } else if (lookup(v, "geometries")) {
+        } else if (lookup(v, names.geometries)) {
             return call_loads(cls, v);
         }
         if (type && type.get() != Py_None) return validate(type.get(), coords ? coords.get() : Py_None, code);
@@ -188,7 +181,7 @@ GeomType keyword_type(Text t, Span k, int branch) {
     }
     if (!ascii) {
         Ref word = str_of(t, k);
-        Ref up = own(PyObject_CallMethod(word.get(), "upper", nullptr));
+        Ref up = own(PyObject_CallMethodNoArgs(word.get(), state().names.upper));
         Py_ssize_t n = 0;
         const char* utf8 = PyUnicode_AsUTF8AndSize(up.get(), &n);
         if (!utf8) {
@@ -309,15 +302,15 @@ Ref dumps(const Call& c) {
 
 Ref to_wkt(const Call& c) {
     RecursionGuard guard(" while writing WKT");
-    static PyObject* to_wkt_name = name("toWkt");
+    const InternedNames& names = state().names;
     PyObject* cls = c[arg(kGeometryParams, "cls")];
     Ref g = as_geometry(cls, c[arg(kGeometryParams, "geometry")]);
     PyObject* d = g.get();
-    Ref type = member(d, "type");
+    Ref type = member(d, names.type);
     if (!check(PyObject_IsTrue(type.get()))) raise("Invalid geometry type.");
     std::string out;
-    if (has_member(d, "coordinates")) {
-        Ref coords = member(d, "coordinates");
+    if (has_member(d, names.coordinates)) {
+        Ref coords = member(d, names.coordinates);
         GeomType t = coordinates_type(type.get());
         if (t == GeomType::None) raise("Invalid geometry type.");
         std::string keyword = type_name(t);
@@ -327,7 +320,7 @@ Ref to_wkt(const Call& c) {
         append_wkt_body(out, t, coords.get());
         return str_of_utf8(out);
     }
-    Ref members = has_member(d, "geometries") ? member(d, "geometries") : Ref();
+    Ref members = has_member(d, names.geometries) ? member(d, names.geometries) : Ref();
     if (!members || !equals_name(type.get(), GeomType::GeometryCollection) || !PyList_CheckExact(members.get()))
         raise("Invalid geometry type.");
     // Every member is written before the texts are joined, as a join of the
@@ -335,7 +328,7 @@ Ref to_wkt(const Call& c) {
     std::vector<Ref> texts;
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(members.get()); ++i) {
         Ref member = Ref::borrow(PyList_GET_ITEM(members.get(), i));
-        texts.push_back(own(PyObject_CallMethodOneArg(cls, to_wkt_name, member.get())));
+        texts.push_back(own(PyObject_CallMethodOneArg(cls, names.toWkt, member.get())));
     }
     append_ascii(out, "GEOMETRYCOLLECTION (");
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -351,9 +344,19 @@ Ref to_wkt(const Call& c) {
     return str_of_utf8(out);
 }
 
-Ref swap(const Call& c) { return swap_xy(c[arg(kGeometryParams, "cls")], c[arg(kGeometryParams, "geometry")]); }
+Ref swap(const Call& c) {
+    RecursionGuard guard(" while swapping axes");
+    PyObject* cls = c[arg(kGeometryParams, "cls")];
+    Ref g = as_geometry(cls, c[arg(kGeometryParams, "geometry")]);
+    swap_axes(cls, g.get());
+    return g;
+}
+
 Ref listing(const Call& c) {
-    return get_xy(c[arg(kGetXYParams, "cls")], c[arg(kGetXYParams, "geometry")], c[arg(kGetXYParams, "endpoint")]);
+    RecursionGuard guard(" while listing vertices");
+    PyObject* cls = c[arg(kGetXYParams, "cls")];
+    Ref g = as_geometry(cls, c[arg(kGetXYParams, "geometry")]);
+    return list_vertices(cls, g.get(), c[arg(kGetXYParams, "endpoint")]);
 }
 
 const char kLoadsDoc[] =
@@ -391,7 +394,7 @@ void add_geometry_class(ModuleState& st) {
 
     // The docstring of loads carries a worked example that doctest runs.
     Ref tests = own(PyDict_New());
-    Ref loads_method = own(PyObject_GetAttrString(st.Geometry.get(), "loads"));
+    Ref loads_method = own(PyObject_GetAttr(st.Geometry.get(), st.names.loads));
     Ref doc = own(PyObject_GetAttrString(loads_method.get(), "__doc__"));
     check(PyDict_SetItemString(tests.get(), "Geometry.loads", doc.get()));
     check(PyObject_SetAttrString(st.module, "__test__", tests.get()));

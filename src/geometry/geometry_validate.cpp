@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/method.hpp"
+#include "core/module_state.hpp"
 #include "geometry/geometry_values.hpp"
 
 namespace tiven::geometry {
@@ -232,14 +233,16 @@ void for_each(PyObject* seq, F f) {
     if (PyErr_Occurred()) throw PythonErrorSet{};
 }
 
+// The end of the refusal of a code outside each family.
+constexpr const char* kNotOfFamily[] = {
+    "] should be one of [-1,0] in [code] parameter.",
+    "] should be one of [-1,1] in [code] parameter.",
+    "] should be one of [-1,2] in [code] parameter.",
+};
+
 void check_code(PyObject* code, long family) {
     if (code_admits(code, family)) return;
-    static const char* const kMessages[] = {
-        "] should be one of [-1,0] in [code] parameter.",
-        "] should be one of [-1,1] in [code] parameter.",
-        "] should be one of [-1,2] in [code] parameter.",
-    };
-    raise_with("[", code, kMessages[family]);
+    raise_with("[", code, kNotOfFamily[family]);
 }
 
 }  // namespace
@@ -307,8 +310,8 @@ Ref validate(PyObject* type, PyObject* coords, PyObject* code) {
             raise("Invalid parameter.");
     }
     Ref out = own(PyDict_New());
-    check(PyDict_SetItemString(out.get(), "type", type));
-    check(PyDict_SetItemString(out.get(), "coordinates", coords));
+    check(PyDict_SetItem(out.get(), state().names.type, type));
+    check(PyDict_SetItem(out.get(), state().names.coordinates, coords));
     return out;
 }
 

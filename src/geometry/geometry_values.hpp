@@ -32,7 +32,7 @@ Ref json_value(PyObject* str, Text t);
 
 // The six type names with coordinates, compared by Python equality.
 GeomType coordinates_type(PyObject* name);
-// An interned str of a type name.
+// The interned str of a type name (not None).
 PyObject* type_str(GeomType t);
 
 // The validation and normalisation stage: checks and normalises `coords` in
@@ -56,7 +56,12 @@ Ref str_of_utf8(const std::string& text);
 
 namespace tiven::geometry {
 // m[key], with the mapping's own error when missing.
-Ref member(PyObject* m, const char* key);
+Ref member(PyObject* m, PyObject* key);
 // key in m.
-bool has_member(PyObject* m, const char* key);
+bool has_member(PyObject* m, PyObject* key);
+
+// The vertex walks of swapXY and getXY over a loaded geometry dictionary `g`;
+// members of a collection go through cls.swapXY / cls.getXY.
+void swap_axes(PyObject* cls, PyObject* g);
+Ref list_vertices(PyObject* cls, PyObject* g, PyObject* endpoint);
 }  // namespace tiven::geometry

@@ -81,7 +81,7 @@ Ref token_value(Text t, Span s, TokenKind k) {
 }
 
 Ref json_loads(PyObject* str) {
-    return own(PyObject_CallMethod(state().json.get(), "loads", "O", str));
+    return own(PyObject_CallMethodOneArg(state().json.get(), state().names.loads, str));
 }
 
 void append_tokens(std::u32string& out, Text t, const Coords& c, size_t v) {
@@ -242,25 +242,29 @@ Ref json_value(PyObject* str, Text t) {
 }
 
 PyObject* type_str(GeomType t) {
-    static PyObject* names[8] = {};
-    int i = static_cast<int>(t);
-    if (!names[i]) {
-        PyObject* s = PyUnicode_InternFromString(type_name(t));
-        if (!s) throw PythonErrorSet{};
-        names[i] = s;
+    const InternedNames& names = state().names;
+    switch (t) {
+        case GeomType::Point: return names.Point;
+        case GeomType::MultiPoint: return names.MultiPoint;
+        case GeomType::LineString: return names.LineString;
+        case GeomType::MultiLineString: return names.MultiLineString;
+        case GeomType::Polygon: return names.Polygon;
+        case GeomType::MultiPolygon: return names.MultiPolygon;
+        case GeomType::GeometryCollection: return names.GeometryCollection;
+        default: return nullptr;
     }
-    return names[i];
 }
 
+constexpr GeomType kWithCoordinates[] = {GeomType::Point,           GeomType::MultiPoint, GeomType::LineString,
+                                         GeomType::MultiLineString, GeomType::Polygon,    GeomType::MultiPolygon};
+
 GeomType coordinates_type(PyObject* name) {
-    static const GeomType kOrder[] = {GeomType::Point, GeomType::MultiPoint, GeomType::LineString,
-                                      GeomType::MultiLineString, GeomType::Polygon, GeomType::MultiPolygon};
     if (PyUnicode_CheckExact(name)) {
-        for (GeomType t : kOrder)
+        for (GeomType t : kWithCoordinates)
             if (PyUnicode_CompareWithASCIIString(name, type_name(t)) == 0) return t;
         return GeomType::None;
     }
-    for (GeomType t : kOrder)
+    for (GeomType t : kWithCoordinates)
         if (check(PyObject_RichCompareBool(name, type_str(t), Py_EQ))) return t;
     return GeomType::None;
 }

@@ -95,9 +95,12 @@ bool letter_matches(char32_t c, char upper) {
     return false;
 }
 
+// The type names a collection member may begin with.
+constexpr const char* kMemberNames[] = {"MULTIPOINT", "MULTILINESTRING", "MULTIPOLYGON", "POINT", "LINESTRING", "POLYGON"};
+
+// Length of the member name at t[i]; 0 when none.
 size_t name_at(Text t, size_t i, size_t end) {
-    static const char* const kNames[] = {"MULTIPOINT", "MULTILINESTRING", "MULTIPOLYGON", "POINT", "LINESTRING", "POLYGON"};
-    for (const char* name : kNames) {
+    for (const char* name : kMemberNames) {
         size_t j = i;
         const char* p = name;
         while (*p && j < end && letter_matches(t[j], *p)) {
