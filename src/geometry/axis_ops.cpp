@@ -44,8 +44,7 @@ public:
         keep_.push_back(Ref::borrow(v));
         if (PyList_CheckExact(v)) {
             if (PyList_GET_SIZE(v) < 2) {
-                PyErr_SetString(PyExc_IndexError, "list index out of range");
-                throw PythonErrorSet{};
+                fail(ErrorKind::IndexError, "list index out of range");
             }
             PyObject** items = reinterpret_cast<PyListObject*>(v)->ob_item;
             std::swap(items[0], items[1]);
@@ -86,7 +85,7 @@ void swap_axes(PyObject* cls, PyObject* d) {
                         each(poly, [&](PyObject* line) { each(line, [&](PyObject* p) { s.vertex(p); }); });
                     });
                     break;
-                default: raise("Invalid geometry type.");
+                default: fail("Invalid geometry type.");
             }
             return;
         }
@@ -101,7 +100,7 @@ void swap_axes(PyObject* cls, PyObject* d) {
             }
         }
     }
-    raise("Invalid geometry type.");
+    fail("Invalid geometry type.");
 }
 
 Ref list_vertices(PyObject* cls, PyObject* d, PyObject* endpoint) {
@@ -132,7 +131,7 @@ Ref list_vertices(PyObject* cls, PyObject* d, PyObject* endpoint) {
             case GeomType::MultiLineString:
             case GeomType::Polygon: each(coords.get(), line); break;
             case GeomType::MultiPolygon: each(coords.get(), [&](PyObject* poly) { each(poly, line); }); break;
-            default: raise("Invalid geometry type.");
+            default: fail("Invalid geometry type.");
         }
         return result;
     }

@@ -46,8 +46,7 @@ bool code_equals(PyObject* code, long v) {
 // The first member of a list, with the interpreter's error for an empty one.
 PyObject* first(PyObject* list) {
     if (PyList_GET_SIZE(list) == 0) {
-        PyErr_SetString(PyExc_IndexError, "list index out of range");
-        throw PythonErrorSet{};
+        fail(ErrorKind::IndexError, "list index out of range");
     }
     return PyList_GET_ITEM(list, 0);
 }
@@ -57,21 +56,21 @@ Ref load_nested_list(PyObject* list, PyObject* code) {
     PyObject* l1 = first(list);
     GeomType t;
     if (!PyList_CheckExact(l1)) {
-        if (PyList_GET_SIZE(list) < 2) raise("Invalid [coordinates] parameter. Dimension should be greater than 1.");
-        if (code != Py_None && !code_admits(code, 0)) raise_with("[", code, "] should be one of [-1,0] in [code] parameter.");
+        if (PyList_GET_SIZE(list) < 2) fail("Invalid [coordinates] parameter. Dimension should be greater than 1.");
+        if (code != Py_None && !code_admits(code, 0)) fail_showing("[", code, "] should be one of [-1,0] in [code] parameter.");
         t = GeomType::Point;
     } else if (PyObject* l2 = first(l1); !PyList_CheckExact(l2)) {
         if (code_equals(code, 0)) t = GeomType::MultiPoint;
         else if (code_equals(code, 1) || code_equals(code, -1)) t = GeomType::LineString;
-        else raise_with("[", code, "] should be one of [-1,0,1] in [code] parameter.");
+        else fail_showing("[", code, "] should be one of [-1,0,1] in [code] parameter.");
     } else if (PyObject* l3 = first(l2); !PyList_CheckExact(l3)) {
         if (code_equals(code, 1)) t = GeomType::MultiLineString;
         else if (code_equals(code, 2) || code_equals(code, -1)) t = GeomType::Polygon;
-        else raise_with("[", code, "] should be one of [-1,1,2] in [code] parameter.");
+        else fail_showing("[", code, "] should be one of [-1,1,2] in [code] parameter.");
     } else if (!PyList_CheckExact(first(l3))) {
         t = GeomType::MultiPolygon;
     } else {
-        raise("Invalid [coordinates] parameter.");
+        fail("Invalid [coordinates] parameter.");
     }
     return validate(type_str(t), list, code);
 }
@@ -79,24 +78,24 @@ Ref load_nested_list(PyObject* list, PyObject* code) {
 Ref load_dict(PyObject* cls, PyObject* d, PyObject* code) {
     const InternedNames& names = state().names;
     if (Ref coords = lookup(d, names.coordinates)) {
-        if (!PyList_CheckExact(coords.get())) raise("Invalid type in [coordinates] parameter. Should be [list]");
+        if (!PyList_CheckExact(coords.get())) fail("Invalid type in [coordinates] parameter. Should be [list]");
         Ref type = lookup(d, names.type);
         if (type && type.get() != Py_None) return validate(type.get(), coords.get(), code);
         return load_nested_list(coords.get(), code);
     }
     if (Ref members = lookup(d, names.geometries)) {
-        if (!PyList_Check(members.get())) raise("Invalid type in [coordinates] parameter. Should be [list]");
+        if (!PyList_Check(members.get())) fail("Invalid type in [coordinates] parameter. Should be [list]");
         Ref result = own(PyList_New(0));
         Ref it = own(PyObject_GetIter(members.get()));
         while (Ref m = Ref::steal(PyIter_Next(it.get()))) {
-            if (!PyDict_Check(m.get())) raise("Invalid type in [coordinates] parameter. Should be [dict]");
+            if (!PyDict_Check(m.get())) fail("Invalid type in [coordinates] parameter. Should be [dict]");
             Ref loaded = call_loads(cls, m.get());
             check(PyList_Append(result.get(), loaded.get()));
         }
         if (PyErr_Occurred()) throw PythonErrorSet{};
         return geometry_collection(std::move(result));
     }
-    raise("Invalid [coordinates] parameter. [\"coordinates/geometries\" not found]");
+    fail("Invalid [coordinates] parameter. [\"coordinates/geometries\" not found]");
 }
 
 // ---- GeoJSON text -----------------------------------------------------------
@@ -135,7 +134,7 @@ Ref load_geojson_text(PyObject* cls, PyObject* str, Text t, int branch, PyObject
         if (PyDict_CheckExact(v)) {
             Ref type = lookup(v, names.type);
             if (Ref coords = lookup(v, names.coordinates)) {
-                if (!PyList_CheckExact(coords.get())) raise("Invalid [coordinates] parameter.");
+                if (!PyList_CheckExact(coords.get())) fail("Invalid [coordinates] parameter.");
                 if (!type || type.get() == Py_None) return call_loads(cls, coords.get());
                 return validate(type.get(), coords.get(), code);
             }
@@ -151,9 +150,9 @@ Ref load_geojson_text(PyObject* cls, PyObject* str, Text t, int branch, PyObject
         type = lookup(v, names.type);
         if (type && !equals_name(type.get(), kFamily[branch][0]) && !equals_name(type.get(), kFamily[branch][1]) &&
             !equals_name(type.get(), GeomType::GeometryCollection))
-            raise("Invalid [code] parameter.");
+            fail("Invalid [code] parameter.");
         if ((coords = lookup(v, names.coordinates))) {
-            if (!PyList_CheckExact(coords.get())) raise("Invalid [coordinates] parameter.");
+            if (!PyList_CheckExact(coords.get())) fail("Invalid [coordinates] parameter.");
         } else if (lookup(v, names.geometries)) {
             return call_loads(cls, v);
         }
@@ -204,7 +203,7 @@ GeomType keyword_type(Text t, Span k, int branch) {
     for (const auto& e : kKeywords) {
         if (upper == e.keyword && (branch == -1 || e.family == -1 || e.family == branch)) return e.type;
     }
-    raise("Invalid type in [coordinates] parameter.");
+    fail("Invalid type in [coordinates] parameter.");
 }
 
 Ref load_wkt_text(PyObject* cls, Text t, int branch, PyObject* code) {
@@ -227,7 +226,7 @@ Ref load_wkt_text(PyObject* cls, Text t, int branch, PyObject* code) {
         Ref points = own(PyList_New(n));
         for (Py_ssize_t i = 0; i < n; ++i) {
             PyObject* group = PyList_GET_ITEM(coords.get(), i);
-            if (!PyList_CheckExact(group) || PyList_GET_SIZE(group) != 1) raise("Invalid [coordinates] parameter.");
+            if (!PyList_CheckExact(group) || PyList_GET_SIZE(group) != 1) fail("Invalid [coordinates] parameter.");
             PyObject* point = PyList_GET_ITEM(group, 0);
             Py_INCREF(point);
             PyList_SET_ITEM(points.get(), i, point);
@@ -243,7 +242,7 @@ Ref load_text(PyObject* cls, PyObject* str, PyObject* code) {
     else if (code_equals(code, 0)) branch = 0;
     else if (code_equals(code, 1)) branch = 1;
     else if (code_equals(code, 2)) branch = 2;
-    else raise_with("[", code, "] should be one of [-1,0,1,2] in [code] parameter.");
+    else fail_showing("[", code, "] should be one of [-1,0,1,2] in [code] parameter.");
 
     std::u32string text = text_of(str);
     Text t = text;
@@ -286,7 +285,7 @@ Ref loads(const Call& c) {
     if (PyDict_CheckExact(value)) return load_dict(cls, value, code);
     if (PyUnicode_CheckExact(value)) return load_text(cls, value, code);
     Ref type_name = own(PyType_GetName(Py_TYPE(value)));
-    raise_with("[", type_name.get(), "] is not a valid type in [coordinates] parameter.");
+    fail_showing("[", type_name.get(), "] is not a valid type in [coordinates] parameter.");
 }
 
 // The argument as a dictionary: itself when exactly a dict, else loaded.
@@ -307,12 +306,12 @@ Ref to_wkt(const Call& c) {
     Ref g = as_geometry(cls, c[arg(kGeometryParams, "geometry")]);
     PyObject* d = g.get();
     Ref type = member(d, names.type);
-    if (!check(PyObject_IsTrue(type.get()))) raise("Invalid geometry type.");
+    if (!check(PyObject_IsTrue(type.get()))) fail("Invalid geometry type.");
     std::string out;
     if (has_member(d, names.coordinates)) {
         Ref coords = member(d, names.coordinates);
         GeomType t = coordinates_type(type.get());
-        if (t == GeomType::None) raise("Invalid geometry type.");
+        if (t == GeomType::None) fail("Invalid geometry type.");
         std::string keyword = type_name(t);
         for (char& ch : keyword) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
         append_ascii(out, keyword.c_str());
@@ -322,7 +321,7 @@ Ref to_wkt(const Call& c) {
     }
     Ref members = has_member(d, names.geometries) ? member(d, names.geometries) : Ref();
     if (!members || !equals_name(type.get(), GeomType::GeometryCollection) || !PyList_CheckExact(members.get()))
-        raise("Invalid geometry type.");
+        fail("Invalid geometry type.");
     // Every member is written before the texts are joined, as a join of the
     // written members would; only then is a text that is no str refused.
     std::vector<Ref> texts;

@@ -71,8 +71,7 @@ Ref item(PyObject* seq, Py_ssize_t i) {
         Py_ssize_t n = PyList_GET_SIZE(seq);
         if (i < 0) i += n;
         if (i < 0 || i >= n) {
-            PyErr_SetString(PyExc_IndexError, "list index out of range");
-            throw PythonErrorSet{};
+            fail(ErrorKind::IndexError, "list index out of range");
         }
         return Ref::borrow(PyList_GET_ITEM(seq, i));
     }
@@ -215,9 +214,9 @@ void set_point(PyObject* vertex) {
 }
 
 void check_vertex(PyObject* v) {
-    if (!PyList_CheckExact(v)) raise(kDimension);
+    if (!PyList_CheckExact(v)) fail(kDimension);
     set_point(v);
-    if (PyList_GET_SIZE(v) <= 1) raise(kDimension);
+    if (PyList_GET_SIZE(v) <= 1) fail(kDimension);
 }
 
 void check_vertices(PyObject* seq) {
@@ -242,7 +241,7 @@ constexpr const char* kNotOfFamily[] = {
 
 void check_code(PyObject* code, long family) {
     if (code_admits(code, family)) return;
-    raise_with("[", code, kNotOfFamily[family]);
+    fail_showing("[", code, kNotOfFamily[family]);
 }
 
 }  // namespace
@@ -265,7 +264,7 @@ Ref validate(PyObject* type, PyObject* coords, PyObject* code) {
                 throw PythonErrorSet{};
             }
             set_point(coords);
-            if (PyList_GET_SIZE(coords) <= 1) raise(kDimension);
+            if (PyList_GET_SIZE(coords) <= 1) fail(kDimension);
             break;
         case GeomType::MultiPoint:
             check_code(code, 0);
@@ -274,7 +273,7 @@ Ref validate(PyObject* type, PyObject* coords, PyObject* code) {
         case GeomType::LineString:
             check_code(code, 1);
             remove_repeats(coords);
-            if (length(coords) <= 1) raise(kFewer1);
+            if (length(coords) <= 1) fail(kFewer1);
             check_vertices(coords);
             break;
         case GeomType::MultiLineString:
@@ -284,10 +283,10 @@ Ref validate(PyObject* type, PyObject* coords, PyObject* code) {
             for_each(coords, [&](PyObject* line) {
                 remove_repeats(line);
                 if (polygon) {
-                    if (length(line) <= 2) raise(kFewer2);
+                    if (length(line) <= 2) fail(kFewer2);
                     close_ring(line);
                 } else if (length(line) <= 1) {
-                    raise(kFewer1);
+                    fail(kFewer1);
                 }
                 check_vertices(line);
             });
@@ -296,18 +295,18 @@ Ref validate(PyObject* type, PyObject* coords, PyObject* code) {
         case GeomType::MultiPolygon:
             check_code(code, 2);
             for_each(coords, [&](PyObject* polygon) {
-                if (!PyList_CheckExact(polygon)) raise(kShouldBeList);
+                if (!PyList_CheckExact(polygon)) fail(kShouldBeList);
                 for_each(polygon, [&](PyObject* ring) {
-                    if (!PyList_CheckExact(ring)) raise(kShouldBeList);
+                    if (!PyList_CheckExact(ring)) fail(kShouldBeList);
                     remove_repeats(ring);
-                    if (length(ring) <= 2) raise(kFewer2);
+                    if (length(ring) <= 2) fail(kFewer2);
                     close_ring(ring);
                     check_vertices(ring);
                 });
             });
             break;
         default:
-            raise("Invalid parameter.");
+            fail("Invalid parameter.");
     }
     Ref out = own(PyDict_New());
     check(PyDict_SetItem(out.get(), state().names.type, type));

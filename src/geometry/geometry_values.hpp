@@ -25,11 +25,6 @@ Ref coords_value(Text t, const Coords& c);
 // json.loads of the text; linear reader first, the json module for the rest.
 Ref json_value(PyObject* str, Text t);
 
-// Raises Exception(message).
-[[noreturn]] void raise(const char* message);
-// Raises Exception(prefix + format(value) + suffix).
-[[noreturn]] void raise_with(const char* prefix, PyObject* value, const char* suffix);
-
 // The six type names with coordinates, compared by Python equality.
 GeomType coordinates_type(PyObject* name);
 // The interned str of a type name (not None).

@@ -35,18 +35,6 @@ Ref str_of(Text t, Span s) {
 
 Ref str_of(Text t) { return str_of(t, {0, t.size()}); }
 
-[[noreturn]] void raise(const char* message) {
-    PyErr_SetString(PyExc_Exception, message);
-    throw PythonErrorSet{};
-}
-
-[[noreturn]] void raise_with(const char* prefix, PyObject* value, const char* suffix) {
-    Ref empty = own(PyUnicode_FromString(""));
-    Ref text = own(PyObject_Format(value, empty.get()));
-    PyErr_Format(PyExc_Exception, "%s%U%s", prefix, text.get(), suffix);
-    throw PythonErrorSet{};
-}
-
 namespace {
 
 // The value the json module gives a token of a known kind.
