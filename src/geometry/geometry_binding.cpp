@@ -4,11 +4,16 @@
 #include <vector>
 
 #include "core/method.hpp"
-#include "core/recursion_guard.hpp"
 #include "core/module_state.hpp"
+#include "core/recursion_guard.hpp"
 #include "geometry/free_text_reader.hpp"
-#include "geometry/geometry_values.hpp"
+#include "geometry/geojson_writer.hpp"
+#include "geometry/geometry_dict.hpp"
+#include "geometry/geometry_validate.hpp"
+#include "geometry/text_values.hpp"
+#include "geometry/vertex_walks.hpp"
 #include "geometry/wkt_reader.hpp"
+#include "geometry/wkt_writer.hpp"
 
 namespace tiven {
 
@@ -20,34 +25,9 @@ Ref call_loads(PyObject* cls, PyObject* value) {
     return own(PyObject_CallMethodOneArg(cls, state().names.loads, value));
 }
 
-// d[key] when present; empty Ref when missing.
-Ref lookup(PyObject* d, PyObject* key) {
-    PyObject* found = nullptr;
-    check(PyDict_GetItemRef(d, key, &found));
-    return Ref::steal(found);
-}
-
-Ref geometry_collection(Ref members) {
-    const InternedNames& names = state().names;
-    Ref out = own(PyDict_New());
-    check(PyDict_SetItem(out.get(), names.type, names.GeometryCollection));
-    check(PyDict_SetItem(out.get(), names.geometries, members.get()));
-    return out;
-}
-
-bool code_equals(PyObject* code, long v) {
-    if (code == Py_None) return false;
-    int overflow = 0;
-    long long c = PyLong_AsLongLongAndOverflow(code, &overflow);
-    if (c == -1 && PyErr_Occurred()) throw PythonErrorSet{};
-    return !overflow && c == v;
-}
-
 // The first member of a list, with the interpreter's error for an empty one.
 PyObject* first(PyObject* list) {
-    if (PyList_GET_SIZE(list) == 0) {
-        fail(ErrorKind::IndexError, "list index out of range");
-    }
+    if (PyList_GET_SIZE(list) == 0) fail(ErrorKind::IndexError, "list index out of range");
     return PyList_GET_ITEM(list, 0);
 }
 
@@ -57,7 +37,7 @@ Ref load_nested_list(PyObject* list, PyObject* code) {
     GeomType t;
     if (!PyList_CheckExact(l1)) {
         if (PyList_GET_SIZE(list) < 2) fail("Invalid [coordinates] parameter. Dimension should be greater than 1.");
-        if (code != Py_None && !code_admits(code, 0)) fail_showing("[", code, "] should be one of [-1,0] in [code] parameter.");
+        if (!code_admits(code, 0)) fail_showing("[", code, "] should be one of [-1,0] in [code] parameter.");
         t = GeomType::Point;
     } else if (PyObject* l2 = first(l1); !PyList_CheckExact(l2)) {
         if (code_equals(code, 0)) t = GeomType::MultiPoint;
@@ -93,7 +73,7 @@ Ref load_dict(PyObject* cls, PyObject* d, PyObject* code) {
             check(PyList_Append(result.get(), loaded.get()));
         }
         if (PyErr_Occurred()) throw PythonErrorSet{};
-        return geometry_collection(std::move(result));
+        return geometry_collection(result.get());
     }
     fail("Invalid [coordinates] parameter. [\"coordinates/geometries\" not found]");
 }
@@ -115,10 +95,6 @@ GeomType family_type(PyObject* list, int code) {
     PyObject* l3 = first(l2);
     if (!PyList_CheckExact(l3)) return GeomType::Polygon;
     return PyList_CheckExact(first(l3)) ? GeomType::None : GeomType::MultiPolygon;
-}
-
-bool equals_name(PyObject* v, GeomType t) {
-    return check(PyObject_RichCompareBool(v, type_str(t), Py_EQ)) == 1;
 }
 
 // The two types of each family code.
@@ -148,8 +124,8 @@ Ref load_geojson_text(PyObject* cls, PyObject* str, Text t, int branch, PyObject
     Ref coords;
     if (PyDict_CheckExact(v)) {
         type = lookup(v, names.type);
-        if (type && !equals_name(type.get(), kFamily[branch][0]) && !equals_name(type.get(), kFamily[branch][1]) &&
-            !equals_name(type.get(), GeomType::GeometryCollection))
+        if (type && !is_type_name(type.get(), kFamily[branch][0]) && !is_type_name(type.get(), kFamily[branch][1]) &&
+            !is_type_name(type.get(), GeomType::GeometryCollection))
             fail("Invalid [code] parameter.");
         if ((coords = lookup(v, names.coordinates))) {
             if (!PyList_CheckExact(coords.get())) fail("Invalid [coordinates] parameter.");
@@ -166,49 +142,30 @@ Ref load_geojson_text(PyObject* cls, PyObject* str, Text t, int branch, PyObject
 
 // ---- WKT text ---------------------------------------------------------------
 
-// The keyword's type under a family code; raises when the code's table lacks it.
-GeomType keyword_type(Text t, Span k, int branch) {
+// The keyword as str.upper() writes it; "?" when that is no UTF-8.
+std::string keyword_upper(Text t, Span k) {
     std::string upper;
-    bool ascii = true;
     for (size_t i = k.begin; i < k.end; ++i) {
         char32_t c = t[i];
         if (c >= 128) {
-            ascii = false;
-            break;
+            Ref word = str_of(t, k);
+            Ref up = own(PyObject_CallMethodNoArgs(word.get(), state().names.upper));
+            Py_ssize_t n = 0;
+            const char* utf8 = PyUnicode_AsUTF8AndSize(up.get(), &n);
+            if (!utf8) {
+                PyErr_Clear();
+                return "?";
+            }
+            return std::string(utf8, static_cast<size_t>(n));
         }
         upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     }
-    if (!ascii) {
-        Ref word = str_of(t, k);
-        Ref up = own(PyObject_CallMethodNoArgs(word.get(), state().names.upper));
-        Py_ssize_t n = 0;
-        const char* utf8 = PyUnicode_AsUTF8AndSize(up.get(), &n);
-        if (!utf8) {
-            PyErr_Clear();
-            upper.assign(1, '?');
-        } else {
-            upper.assign(utf8, static_cast<size_t>(n));
-        }
-    }
-    static const struct {
-        const char* keyword;
-        GeomType type;
-        int family;
-    } kKeywords[] = {
-        {"POINT", GeomType::Point, 0},           {"MULTIPOINT", GeomType::MultiPoint, 0},
-        {"LINESTRING", GeomType::LineString, 1}, {"MULTILINESTRING", GeomType::MultiLineString, 1},
-        {"POLYGON", GeomType::Polygon, 2},       {"MULTIPOLYGON", GeomType::MultiPolygon, 2},
-        {"GEOMETRYCOLLECTION", GeomType::GeometryCollection, -1},
-    };
-    for (const auto& e : kKeywords) {
-        if (upper == e.keyword && (branch == -1 || e.family == -1 || e.family == branch)) return e.type;
-    }
-    fail("Invalid type in [coordinates] parameter.");
+    return upper;
 }
 
 Ref load_wkt_text(PyObject* cls, Text t, int branch, PyObject* code) {
     WktSplit split = split_wkt(t);
-    GeomType type = split.keyword.empty() ? GeomType::None : keyword_type(t, split.keyword, branch);
+    GeomType type = split.keyword.empty() ? GeomType::None : keyword_type(keyword_upper(t, split.keyword), branch);
     WktBody body = read_wkt_body(t, split.body, type, branch);
     if (body.type == GeomType::GeometryCollection) {
         Ref result = own(PyList_New(0));
@@ -217,7 +174,7 @@ Ref load_wkt_text(PyObject* cls, Text t, int branch, PyObject* code) {
             Ref loaded = call_loads(cls, text.get());
             check(PyList_Append(result.get(), loaded.get()));
         }
-        return geometry_collection(std::move(result));
+        return geometry_collection(result.get());
     }
     Ref coords = coords_value(t, body.coords);
     if (body.point_groups) {
@@ -307,20 +264,14 @@ Ref to_wkt(const Call& c) {
     PyObject* d = g.get();
     Ref type = member(d, names.type);
     if (!check(PyObject_IsTrue(type.get()))) fail("Invalid geometry type.");
-    std::string out;
     if (has_member(d, names.coordinates)) {
         Ref coords = member(d, names.coordinates);
         GeomType t = coordinates_type(type.get());
         if (t == GeomType::None) fail("Invalid geometry type.");
-        std::string keyword = type_name(t);
-        for (char& ch : keyword) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
-        append_ascii(out, keyword.c_str());
-        out += ' ';
-        append_wkt_body(out, t, coords.get());
-        return str_of_utf8(out);
+        return wkt_text(t, coords.get());
     }
     Ref members = has_member(d, names.geometries) ? member(d, names.geometries) : Ref();
-    if (!members || !equals_name(type.get(), GeomType::GeometryCollection) || !PyList_CheckExact(members.get()))
+    if (!members || !is_type_name(type.get(), GeomType::GeometryCollection) || !PyList_CheckExact(members.get()))
         fail("Invalid geometry type.");
     // Every member is written before the texts are joined, as a join of the
     // written members would; only then is a text that is no str refused.
@@ -329,18 +280,7 @@ Ref to_wkt(const Call& c) {
         Ref member = Ref::borrow(PyList_GET_ITEM(members.get(), i));
         texts.push_back(own(PyObject_CallMethodOneArg(cls, names.toWkt, member.get())));
     }
-    append_ascii(out, "GEOMETRYCOLLECTION (");
-    for (size_t i = 0; i < texts.size(); ++i) {
-        if (!PyUnicode_Check(texts[i].get())) {
-            PyErr_Format(PyExc_TypeError, "sequence item %zd: expected str instance, %.80s found",
-                         static_cast<Py_ssize_t>(i), Py_TYPE(texts[i].get())->tp_name);
-            throw PythonErrorSet{};
-        }
-        if (i > 0) out += ',';
-        append_str(out, texts[i].get());
-    }
-    out += ')';
-    return str_of_utf8(out);
+    return wkt_collection_text(texts);
 }
 
 Ref swap(const Call& c) {

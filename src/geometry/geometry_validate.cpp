@@ -1,11 +1,10 @@
-// The validation and normalisation stage of Geometry.loads: works in place on
-// the lists it is handed, so the caller's lists come back normalised.
+#include "geometry/geometry_validate.hpp"
+
 #include <cmath>
 #include <vector>
 
 #include "core/method.hpp"
-#include "core/module_state.hpp"
-#include "geometry/geometry_values.hpp"
+#include "geometry/geometry_dict.hpp"
 
 namespace tiven::geometry {
 
@@ -232,6 +231,15 @@ void for_each(PyObject* seq, F f) {
     if (PyErr_Occurred()) throw PythonErrorSet{};
 }
 
+// The value of an int code; false for None or a value beyond long long.
+bool code_value(PyObject* code, long long& v) {
+    if (code == Py_None) return false;
+    int overflow = 0;
+    v = PyLong_AsLongLongAndOverflow(code, &overflow);
+    if (v == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+    return overflow == 0;
+}
+
 // The end of the refusal of a code outside each family.
 constexpr const char* kNotOfFamily[] = {
     "] should be one of [-1,0] in [code] parameter.",
@@ -246,12 +254,15 @@ void check_code(PyObject* code, long family) {
 
 }  // namespace
 
+bool code_equals(PyObject* code, long v) {
+    long long c = 0;
+    return code_value(code, c) && c == v;
+}
+
 bool code_admits(PyObject* code, long family) {
     if (code == Py_None) return true;
-    int overflow = 0;
-    long long v = PyLong_AsLongLongAndOverflow(code, &overflow);
-    if (v == -1 && PyErr_Occurred()) throw PythonErrorSet{};
-    return overflow == 0 && (v == -1 || v == family);
+    long long c = 0;
+    return code_value(code, c) && (c == -1 || c == family);
 }
 
 Ref validate(PyObject* type, PyObject* coords, PyObject* code) {
@@ -308,10 +319,7 @@ Ref validate(PyObject* type, PyObject* coords, PyObject* code) {
         default:
             fail("Invalid parameter.");
     }
-    Ref out = own(PyDict_New());
-    check(PyDict_SetItem(out.get(), state().names.type, type));
-    check(PyDict_SetItem(out.get(), state().names.coordinates, coords));
-    return out;
+    return geometry_dict(type, coords);
 }
 
 }  // namespace tiven::geometry

@@ -1,11 +1,12 @@
-// Texts and token values between the interpreter and the scanners.
+#include "geometry/text_values.hpp"
+
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "core/json_text.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
-#include "geometry/geometry_values.hpp"
 #include "geometry/json_scan.hpp"
 
 namespace tiven::geometry {
@@ -34,6 +35,10 @@ Ref str_of(Text t, Span s) {
 }
 
 Ref str_of(Text t) { return str_of(t, {0, t.size()}); }
+
+Ref str_of_utf8(const std::string& text) {
+    return own(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogatepass"));
+}
 
 namespace {
 
@@ -227,34 +232,6 @@ Ref json_value(PyObject* str, Text t) {
     JsonScanner<ValueBuilder> scanner(t, builder);
     if (scanner.run()) return builder.take();
     return json_loads(str);
-}
-
-PyObject* type_str(GeomType t) {
-    const InternedNames& names = state().names;
-    switch (t) {
-        case GeomType::Point: return names.Point;
-        case GeomType::MultiPoint: return names.MultiPoint;
-        case GeomType::LineString: return names.LineString;
-        case GeomType::MultiLineString: return names.MultiLineString;
-        case GeomType::Polygon: return names.Polygon;
-        case GeomType::MultiPolygon: return names.MultiPolygon;
-        case GeomType::GeometryCollection: return names.GeometryCollection;
-        default: return nullptr;
-    }
-}
-
-constexpr GeomType kWithCoordinates[] = {GeomType::Point,           GeomType::MultiPoint, GeomType::LineString,
-                                         GeomType::MultiLineString, GeomType::Polygon,    GeomType::MultiPolygon};
-
-GeomType coordinates_type(PyObject* name) {
-    if (PyUnicode_CheckExact(name)) {
-        for (GeomType t : kWithCoordinates)
-            if (PyUnicode_CompareWithASCIIString(name, type_name(t)) == 0) return t;
-        return GeomType::None;
-    }
-    for (GeomType t : kWithCoordinates)
-        if (check(PyObject_RichCompareBool(name, type_str(t), Py_EQ))) return t;
-    return GeomType::None;
 }
 
 }  // namespace tiven::geometry

@@ -1,5 +1,7 @@
 #include "geometry/wkt_reader.hpp"
 
+#include <string_view>
+
 #include "core/error.hpp"
 
 namespace tiven::geometry {
@@ -180,7 +182,26 @@ void rings_to_coords(Text t, const std::vector<Span>& rings, Coords& c) {
     }
 }
 
+// The keywords, upper-case, with their types and family codes (-1: any code).
+constexpr struct {
+    std::string_view keyword;
+    GeomType type;
+    int family;
+} kKeywords[] = {
+    {"POINT", GeomType::Point, 0},           {"MULTIPOINT", GeomType::MultiPoint, 0},
+    {"LINESTRING", GeomType::LineString, 1}, {"MULTILINESTRING", GeomType::MultiLineString, 1},
+    {"POLYGON", GeomType::Polygon, 2},       {"MULTIPOLYGON", GeomType::MultiPolygon, 2},
+    {"GEOMETRYCOLLECTION", GeomType::GeometryCollection, -1},
+};
+
 }  // namespace
+
+GeomType keyword_type(std::string_view upper, int code) {
+    for (const auto& e : kKeywords) {
+        if (upper == e.keyword && (code == -1 || e.family == -1 || e.family == code)) return e.type;
+    }
+    fail(kInvalidType);
+}
 
 WktSplit split_wkt(Text t) {
     size_t first_open = t.find(U'(');
@@ -280,19 +301,6 @@ WktBody read_wkt_body(Text t, Span body, GeomType type, int code) {
         }
     }
     fail(kInvalidCoordinates);
-}
-
-const char* type_name(GeomType t) {
-    switch (t) {
-        case GeomType::Point: return "Point";
-        case GeomType::MultiPoint: return "MultiPoint";
-        case GeomType::LineString: return "LineString";
-        case GeomType::MultiLineString: return "MultiLineString";
-        case GeomType::Polygon: return "Polygon";
-        case GeomType::MultiPolygon: return "MultiPolygon";
-        case GeomType::GeometryCollection: return "GeometryCollection";
-        default: return nullptr;
-    }
 }
 
 }  // namespace tiven::geometry

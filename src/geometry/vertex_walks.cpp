@@ -1,25 +1,13 @@
-// swapXY and getXY: walks over the vertices of a geometry dictionary.
+#include "geometry/vertex_walks.hpp"
+
 #include <unordered_set>
 #include <vector>
 
 #include "core/method.hpp"
 #include "core/module_state.hpp"
-#include "geometry/geometry_values.hpp"
+#include "geometry/geometry_dict.hpp"
 
 namespace tiven::geometry {
-
-Ref member(PyObject* m, PyObject* key) {
-    if (PyDict_CheckExact(m)) {
-        PyObject* found = nullptr;
-        if (check(PyDict_GetItemRef(m, key, &found))) return Ref::steal(found);
-    }
-    return own(PyObject_GetItem(m, key));
-}
-
-bool has_member(PyObject* m, PyObject* key) {
-    if (PyDict_CheckExact(m)) return check(PyDict_Contains(m, key)) == 1;
-    return check(PySequence_Contains(m, key)) == 1;
-}
 
 namespace {
 
@@ -91,7 +79,7 @@ void swap_axes(PyObject* cls, PyObject* d) {
         }
         if (has_member(d, names.geometries)) {
             Ref members = member(d, names.geometries);
-            if (check(PyObject_RichCompareBool(type.get(), type_str(GeomType::GeometryCollection), Py_EQ)) &&
+            if (is_type_name(type.get(), GeomType::GeometryCollection) &&
                 PyList_CheckExact(members.get())) {
                 each(members.get(), [&](PyObject* geo) {
                     Ref r = own(PyObject_CallMethodOneArg(cls, names.swapXY, geo));
@@ -137,7 +125,7 @@ Ref list_vertices(PyObject* cls, PyObject* d, PyObject* endpoint) {
     }
     if (has_member(d, names.geometries)) {
         Ref members = member(d, names.geometries);
-        if (check(PyObject_RichCompareBool(type.get(), type_str(GeomType::GeometryCollection), Py_EQ)) &&
+        if (is_type_name(type.get(), GeomType::GeometryCollection) &&
             PyList_CheckExact(members.get())) {
             each(members.get(), [&](PyObject* geo) {
                 Ref listed = own(PyObject_CallMethodObjArgs(cls, names.getXY, geo, endpoint, nullptr));
