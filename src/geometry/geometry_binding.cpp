@@ -10,6 +10,7 @@
 #include "geometry/geojson_writer.hpp"
 #include "geometry/geometry_dict.hpp"
 #include "geometry/geometry_validate.hpp"
+#include "geometry/sequence_items.hpp"
 #include "geometry/text_values.hpp"
 #include "geometry/vertex_walks.hpp"
 #include "geometry/wkt_reader.hpp"
@@ -66,13 +67,11 @@ Ref load_dict(PyObject* cls, PyObject* d, PyObject* code) {
     if (Ref members = lookup(d, names.geometries)) {
         if (!PyList_Check(members.get())) fail("Invalid type in [coordinates] parameter. Should be [list]");
         Ref result = own(PyList_New(0));
-        Ref it = own(PyObject_GetIter(members.get()));
-        while (Ref m = Ref::steal(PyIter_Next(it.get()))) {
-            if (!PyDict_Check(m.get())) fail("Invalid type in [coordinates] parameter. Should be [dict]");
-            Ref loaded = call_loads(cls, m.get());
+        for_each_item(members.get(), [&](PyObject* m) {
+            if (!PyDict_Check(m)) fail("Invalid type in [coordinates] parameter. Should be [dict]");
+            Ref loaded = call_loads(cls, m);
             check(PyList_Append(result.get(), loaded.get()));
-        }
-        if (PyErr_Occurred()) throw PythonErrorSet{};
+        });
         return geometry_collection(result.get());
     }
     fail("Invalid [coordinates] parameter. [\"coordinates/geometries\" not found]");

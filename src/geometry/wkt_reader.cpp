@@ -182,6 +182,22 @@ void rings_to_coords(Text t, const std::vector<Span>& rings, Coords& c) {
     }
 }
 
+// Every polygon found from left to right in the body, each read past its end.
+void read_polygons(Text t, Span body, Coords& c) {
+    std::vector<Span> rings;
+    size_t i = body.begin;
+    size_t stop = 0;
+    while (i < body.end) {
+        if (t[i] == U'(' && polygon_at(t, i, body.end, rings, stop)) {
+            rings_to_coords(t, rings, c);
+            c.close_poly();
+            i = stop;
+        } else {
+            ++i;
+        }
+    }
+}
+
 // The keywords, upper-case, with their types and family codes (-1: any code).
 constexpr struct {
     std::string_view keyword;
@@ -260,14 +276,9 @@ WktBody read_wkt_body(Text t, Span body, GeomType type, int code) {
     std::vector<Span> rings;
     if (ring_step && ring_run(t, body, rings) && !rings.empty()) {
         if (type == GeomType::None) type = code == 1 ? GeomType::MultiLineString : GeomType::Polygon;
-        if (type == GeomType::MultiPoint && (code == -1 || code == 0)) {
-            rings_to_coords(t, rings, out.coords);
-            out.coords.depth = 3;
-            out.point_groups = true;
-            out.type = type;
-            return out;
-        }
-        bool ok = (code == -1 && (type == GeomType::MultiLineString || type == GeomType::Polygon)) ||
+        out.point_groups = type == GeomType::MultiPoint && (code == -1 || code == 0);
+        bool ok = out.point_groups ||
+                  (code == -1 && (type == GeomType::MultiLineString || type == GeomType::Polygon)) ||
                   (code == 1 && type == GeomType::MultiLineString) || (code == 2 && type == GeomType::Polygon);
         if (!ok) fail(kInvalidType);
         rings_to_coords(t, rings, out.coords);
@@ -283,17 +294,7 @@ WktBody read_wkt_body(Text t, Span body, GeomType type, int code) {
     }
 
     if (code == -1 || code == 2) {
-        size_t i = body.begin;
-        size_t stop = 0;
-        while (i < body.end) {
-            if (t[i] == U'(' && polygon_at(t, i, body.end, rings, stop)) {
-                rings_to_coords(t, rings, out.coords);
-                out.coords.close_poly();
-                i = stop;
-            } else {
-                ++i;
-            }
-        }
+        read_polygons(t, body, out.coords);
         if (!out.coords.poly_end.empty()) {
             out.coords.depth = 4;
             out.type = GeomType::MultiPolygon;
