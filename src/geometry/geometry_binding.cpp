@@ -219,7 +219,11 @@ constexpr auto kSelfOnly = std::to_array<Param>({{.name = "self"}});
 constexpr auto kLoadsParams = std::to_array<Param>({
     {.name = "cls"},
     {.name = "coordinates", .annotation = "Union[str, list, dict]"},
-    {.name = "code", .annotation = "Union[int, None]", .check = Check::Int, .or_none = true, .value = Default::integer(-1)},
+    {.name = "code",
+     .annotation = "Union[int, None]",
+     .check = Check::Int,
+     .or_none = true,
+     .value = Default::integer(-1)},
 });
 // dumps, toWkt and swapXY
 constexpr auto kGeometryParams = std::to_array<Param>({

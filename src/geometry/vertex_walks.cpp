@@ -48,7 +48,9 @@ void walk_coordinates(GeomType type, PyObject* coords, OnVertex on_vertex, OnLin
         case GeomType::LineString: on_line(coords); break;
         case GeomType::MultiLineString:
         case GeomType::Polygon: for_each_item(coords, on_line); break;
-        case GeomType::MultiPolygon: for_each_item(coords, [&](PyObject* poly) { for_each_item(poly, on_line); }); break;
+        case GeomType::MultiPolygon:
+            for_each_item(coords, [&](PyObject* poly) { for_each_item(poly, on_line); });
+            break;
         default: fail("Invalid geometry type.");
     }
 }

@@ -98,7 +98,8 @@ bool letter_matches(char32_t c, char upper) {
 }
 
 // The type names a collection member may begin with.
-constexpr const char* kMemberNames[] = {"MULTIPOINT", "MULTILINESTRING", "MULTIPOLYGON", "POINT", "LINESTRING", "POLYGON"};
+constexpr const char* kMemberNames[] = {"MULTIPOINT", "MULTILINESTRING", "MULTIPOLYGON",
+                                        "POINT",      "LINESTRING",      "POLYGON"};
 
 // Length of the member name at t[i]; 0 when none.
 size_t name_at(Text t, size_t i, size_t end) {
