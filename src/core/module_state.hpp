@@ -22,6 +22,9 @@ namespace tiven {
     X(publish, "publish") X(bytesToStr, "bytesToStr") X(bytesInteger, "bytesInteger")                          \
     X(zone, "zone") X(centralMeridian, "centralMeridian") X(getFeature, "getFeature")                          \
     X(getCapabilities, "getCapabilities")                                                                       \
+    /* Geometry */                                                                                              \
+    X(geometries, "geometries") X(MultiPoint, "MultiPoint") X(MultiLineString, "MultiLineString")               \
+    X(MultiPolygon, "MultiPolygon") X(GeometryCollection, "GeometryCollection")                                 \
     /* Projection */                                                                                            \
     X(datum, "datum") X(a, "a") X(f, "f") X(longitude, "longitude") X(latitude, "latitude")                    \
     X(zoneCode, "zoneCode")                                                                                     \

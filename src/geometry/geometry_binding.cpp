@@ -3,64 +3,34 @@
 #include <string>
 #include <vector>
 
+#include "core/boundary.hpp"
 #include "core/class_builder.hpp"
 #include "core/method.hpp"
-#include "core/recursion_guard.hpp"
 #include "core/module_state.hpp"
+#include "core/recursion_guard.hpp"
 #include "geometry/free_text_reader.hpp"
-#include "geometry/geometry_values.hpp"
+#include "geometry/geojson_writer.hpp"
+#include "geometry/geometry_dict.hpp"
+#include "geometry/geometry_validate.hpp"
+#include "geometry/sequence_items.hpp"
+#include "geometry/text_values.hpp"
+#include "geometry/vertex_walks.hpp"
 #include "geometry/wkt_reader.hpp"
+#include "geometry/wkt_writer.hpp"
 
 namespace tiven {
-
-namespace geometry {
-Ref swap_xy(PyObject* cls, PyObject* geometry);
-Ref get_xy(PyObject* cls, PyObject* geometry, PyObject* endpoint);
-}  // namespace geometry
 
 namespace {
 
 using namespace geometry;
 
-PyObject* name(const char* s) {
-    PyObject* p = PyUnicode_InternFromString(s);
-    if (!p) throw PythonErrorSet{};
-    return p;  // interned for the life of the process
-}
-
 Ref call_loads(PyObject* cls, PyObject* value) {
-    static PyObject* loads = name("loads");
-    return own(PyObject_CallMethodOneArg(cls, loads, value));
-}
-
-// d[key] when present; empty Ref when missing.
-Ref lookup(PyObject* d, const char* key) {
-    PyObject* found = nullptr;
-    if (PyDict_GetItemStringRef(d, key, &found) < 0) throw PythonErrorSet{};
-    return Ref::steal(found);
-}
-
-Ref geometry_collection(Ref members) {
-    Ref out = own(PyDict_New());
-    check(PyDict_SetItemString(out.get(), "type", type_str(GeomType::GeometryCollection)));
-    check(PyDict_SetItemString(out.get(), "geometries", members.get()));
-    return out;
-}
-
-bool code_equals(PyObject* code, long v) {
-    if (code == Py_None) return false;
-    int overflow = 0;
-    long long c = PyLong_AsLongLongAndOverflow(code, &overflow);
-    if (c == -1 && PyErr_Occurred()) throw PythonErrorSet{};
-    return !overflow && c == v;
+    return own(PyObject_CallMethodOneArg(cls, state().names.loads, value));
 }
 
 // The first member of a list, with the interpreter's error for an empty one.
 PyObject* first(PyObject* list) {
-    if (PyList_GET_SIZE(list) == 0) {
-        PyErr_SetString(PyExc_IndexError, "list index out of range");
-        throw PythonErrorSet{};
-    }
+    if (PyList_GET_SIZE(list) == 0) fail(ErrorKind::IndexError, "list index out of range");
     return PyList_GET_ITEM(list, 0);
 }
 
@@ -69,45 +39,44 @@ Ref load_nested_list(PyObject* list, PyObject* code) {
     PyObject* l1 = first(list);
     GeomType t;
     if (!PyList_CheckExact(l1)) {
-        if (PyList_GET_SIZE(list) < 2) raise("Invalid [coordinates] parameter. Dimension should be greater than 1.");
-        if (code != Py_None && !code_admits(code, 0)) raise_with("[", code, "] should be one of [-1,0] in [code] parameter.");
+        if (PyList_GET_SIZE(list) < 2) fail("Invalid [coordinates] parameter. Dimension should be greater than 1.");
+        if (!code_admits(code, 0)) fail_showing("[", code, "] should be one of [-1,0] in [code] parameter.");
         t = GeomType::Point;
     } else if (PyObject* l2 = first(l1); !PyList_CheckExact(l2)) {
         if (code_equals(code, 0)) t = GeomType::MultiPoint;
         else if (code_equals(code, 1) || code_equals(code, -1)) t = GeomType::LineString;
-        else raise_with("[", code, "] should be one of [-1,0,1] in [code] parameter.");
+        else fail_showing("[", code, "] should be one of [-1,0,1] in [code] parameter.");
     } else if (PyObject* l3 = first(l2); !PyList_CheckExact(l3)) {
         if (code_equals(code, 1)) t = GeomType::MultiLineString;
         else if (code_equals(code, 2) || code_equals(code, -1)) t = GeomType::Polygon;
-        else raise_with("[", code, "] should be one of [-1,1,2] in [code] parameter.");
+        else fail_showing("[", code, "] should be one of [-1,1,2] in [code] parameter.");
     } else if (!PyList_CheckExact(first(l3))) {
         t = GeomType::MultiPolygon;
     } else {
-        raise("Invalid [coordinates] parameter.");
+        fail("Invalid [coordinates] parameter.");
     }
     return validate(type_str(t), list, code);
 }
 
 Ref load_dict(PyObject* cls, PyObject* d, PyObject* code) {
-    if (Ref coords = lookup(d, "coordinates")) {
-        if (!PyList_CheckExact(coords.get())) raise("Invalid type in [coordinates] parameter. Should be [list]");
-        Ref type = lookup(d, "type");
+    const InternedNames& names = state().names;
+    if (Ref coords = lookup(d, names.coordinates)) {
+        if (!PyList_CheckExact(coords.get())) fail("Invalid type in [coordinates] parameter. Should be [list]");
+        Ref type = lookup(d, names.type);
         if (type && type.get() != Py_None) return validate(type.get(), coords.get(), code);
         return load_nested_list(coords.get(), code);
     }
-    if (Ref members = lookup(d, "geometries")) {
-        if (!PyList_Check(members.get())) raise("Invalid type in [coordinates] parameter. Should be [list]");
+    if (Ref members = lookup(d, names.geometries)) {
+        if (!PyList_Check(members.get())) fail("Invalid type in [coordinates] parameter. Should be [list]");
         Ref result = own(PyList_New(0));
-        Ref it = own(PyObject_GetIter(members.get()));
-        while (Ref m = Ref::steal(PyIter_Next(it.get()))) {
-            if (!PyDict_Check(m.get())) raise("Invalid type in [coordinates] parameter. Should be [dict]");
-            Ref loaded = call_loads(cls, m.get());
+        for_each_item(members.get(), [&](PyObject* m) {
+            if (!PyDict_Check(m)) fail("Invalid type in [coordinates] parameter. Should be [dict]");
+            Ref loaded = call_loads(cls, m);
             check(PyList_Append(result.get(), loaded.get()));
-        }
-        if (PyErr_Occurred()) throw PythonErrorSet{};
-        return geometry_collection(std::move(result));
+        });
+        return geometry_collection(result.get());
     }
-    raise("Invalid [coordinates] parameter. [\"coordinates/geometries\" not found]");
+    fail("Invalid [coordinates] parameter. [\"coordinates/geometries\" not found]");
 }
 
 // ---- GeoJSON text -----------------------------------------------------------
@@ -129,40 +98,39 @@ GeomType family_type(PyObject* list, int code) {
     return PyList_CheckExact(first(l3)) ? GeomType::None : GeomType::MultiPolygon;
 }
 
-bool equals_name(PyObject* v, GeomType t) {
-    return check(PyObject_RichCompareBool(v, type_str(t), Py_EQ)) == 1;
-}
+// The two types of each family code.
+constexpr GeomType kFamily[3][2] = {{GeomType::Point, GeomType::MultiPoint},
+                                    {GeomType::LineString, GeomType::MultiLineString},
+                                    {GeomType::Polygon, GeomType::MultiPolygon}};
 
 Ref load_geojson_text(PyObject* cls, PyObject* str, Text t, int branch, PyObject* code) {
+    const InternedNames& names = state().names;
     Ref value = json_value(str, t);
     PyObject* v = value.get();
     if (branch == -1) {
         if (PyDict_CheckExact(v)) {
-            Ref type = lookup(v, "type");
-            if (Ref coords = lookup(v, "coordinates")) {
-                if (!PyList_CheckExact(coords.get())) raise("Invalid [coordinates] parameter.");
+            Ref type = lookup(v, names.type);
+            if (Ref coords = lookup(v, names.coordinates)) {
+                if (!PyList_CheckExact(coords.get())) fail("Invalid [coordinates] parameter.");
                 if (!type || type.get() == Py_None) return call_loads(cls, coords.get());
                 return validate(type.get(), coords.get(), code);
             }
-            if (lookup(v, "geometries")) return call_loads(cls, v);
+            if (lookup(v, names.geometries)) return call_loads(cls, v);
             return validate(type ? type.get() : Py_None, Py_None, code);
         }
         if (PyList_CheckExact(v)) return call_loads(cls, v);
         return validate(Py_None, Py_None, code);
     }
-    static const GeomType kFamily[3][2] = {{GeomType::Point, GeomType::MultiPoint},
-                                           {GeomType::LineString, GeomType::MultiLineString},
-                                           {GeomType::Polygon, GeomType::MultiPolygon}};
     Ref type;
     Ref coords;
     if (PyDict_CheckExact(v)) {
-        type = lookup(v, "type");
-        if (type && !equals_name(type.get(), kFamily[branch][0]) && !equals_name(type.get(), kFamily[branch][1]) &&
-            !equals_name(type.get(), GeomType::GeometryCollection))
-            raise("Invalid [code] parameter.");
-        if ((coords = lookup(v, "coordinates"))) {
-            if (!PyList_CheckExact(coords.get())) raise("Invalid [coordinates] parameter.");
-        } else if (lookup(v, "geometries")) {
+        type = lookup(v, names.type);
+        if (type && !is_type_name(type.get(), kFamily[branch][0]) && !is_type_name(type.get(), kFamily[branch][1]) &&
+            !is_type_name(type.get(), GeomType::GeometryCollection))
+            fail("Invalid [code] parameter.");
+        if ((coords = lookup(v, names.coordinates))) {
+            if (!PyList_CheckExact(coords.get())) fail("Invalid [coordinates] parameter.");
+        } else if (lookup(v, names.geometries)) {
             return call_loads(cls, v);
         }
         if (type && type.get() != Py_None) return validate(type.get(), coords ? coords.get() : Py_None, code);
@@ -175,49 +143,30 @@ Ref load_geojson_text(PyObject* cls, PyObject* str, Text t, int branch, PyObject
 
 // ---- WKT text ---------------------------------------------------------------
 
-// The keyword's type under a family code; raises when the code's table lacks it.
-GeomType keyword_type(Text t, Span k, int branch) {
+// The keyword as str.upper() writes it; "?" when that is no UTF-8.
+std::string keyword_upper(Text t, Span k) {
     std::string upper;
-    bool ascii = true;
     for (size_t i = k.begin; i < k.end; ++i) {
         char32_t c = t[i];
         if (c >= 128) {
-            ascii = false;
-            break;
+            Ref word = str_of(t, k);
+            Ref up = own(PyObject_CallMethodNoArgs(word.get(), state().names.upper));
+            Py_ssize_t n = 0;
+            const char* utf8 = PyUnicode_AsUTF8AndSize(up.get(), &n);
+            if (!utf8) {
+                PyErr_Clear();
+                return "?";
+            }
+            return std::string(utf8, static_cast<size_t>(n));
         }
         upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     }
-    if (!ascii) {
-        Ref word = str_of(t, k);
-        Ref up = own(PyObject_CallMethod(word.get(), "upper", nullptr));
-        Py_ssize_t n = 0;
-        const char* utf8 = PyUnicode_AsUTF8AndSize(up.get(), &n);
-        if (!utf8) {
-            PyErr_Clear();
-            upper.assign(1, '?');
-        } else {
-            upper.assign(utf8, static_cast<size_t>(n));
-        }
-    }
-    static const struct {
-        const char* keyword;
-        GeomType type;
-        int family;
-    } kKeywords[] = {
-        {"POINT", GeomType::Point, 0},           {"MULTIPOINT", GeomType::MultiPoint, 0},
-        {"LINESTRING", GeomType::LineString, 1}, {"MULTILINESTRING", GeomType::MultiLineString, 1},
-        {"POLYGON", GeomType::Polygon, 2},       {"MULTIPOLYGON", GeomType::MultiPolygon, 2},
-        {"GEOMETRYCOLLECTION", GeomType::GeometryCollection, -1},
-    };
-    for (const auto& e : kKeywords) {
-        if (upper == e.keyword && (branch == -1 || e.family == -1 || e.family == branch)) return e.type;
-    }
-    raise("Invalid type in [coordinates] parameter.");
+    return upper;
 }
 
 Ref load_wkt_text(PyObject* cls, Text t, int branch, PyObject* code) {
     WktSplit split = split_wkt(t);
-    GeomType type = split.keyword.empty() ? GeomType::None : keyword_type(t, split.keyword, branch);
+    GeomType type = split.keyword.empty() ? GeomType::None : keyword_type(keyword_upper(t, split.keyword), branch);
     WktBody body = read_wkt_body(t, split.body, type, branch);
     if (body.type == GeomType::GeometryCollection) {
         Ref result = own(PyList_New(0));
@@ -226,7 +175,7 @@ Ref load_wkt_text(PyObject* cls, Text t, int branch, PyObject* code) {
             Ref loaded = call_loads(cls, text.get());
             check(PyList_Append(result.get(), loaded.get()));
         }
-        return geometry_collection(std::move(result));
+        return geometry_collection(result.get());
     }
     Ref coords = coords_value(t, body.coords);
     if (body.point_groups) {
@@ -235,7 +184,7 @@ Ref load_wkt_text(PyObject* cls, Text t, int branch, PyObject* code) {
         Ref points = own(PyList_New(n));
         for (Py_ssize_t i = 0; i < n; ++i) {
             PyObject* group = PyList_GET_ITEM(coords.get(), i);
-            if (!PyList_CheckExact(group) || PyList_GET_SIZE(group) != 1) raise("Invalid [coordinates] parameter.");
+            if (!PyList_CheckExact(group) || PyList_GET_SIZE(group) != 1) fail("Invalid [coordinates] parameter.");
             PyObject* point = PyList_GET_ITEM(group, 0);
             Py_INCREF(point);
             PyList_SET_ITEM(points.get(), i, point);
@@ -251,7 +200,7 @@ Ref load_text(PyObject* cls, PyObject* str, PyObject* code) {
     else if (code_equals(code, 0)) branch = 0;
     else if (code_equals(code, 1)) branch = 1;
     else if (code_equals(code, 2)) branch = 2;
-    else raise_with("[", code, "] should be one of [-1,0,1,2] in [code] parameter.");
+    else fail_showing("[", code, "] should be one of [-1,0,1,2] in [code] parameter.");
 
     std::u32string text = text_of(str);
     Text t = text;
@@ -268,16 +217,37 @@ Ref load_text(PyObject* cls, PyObject* str, PyObject* code) {
 
 // ---- methods ----------------------------------------------------------------
 
+constexpr auto kSelfOnly = std::to_array<Param>({{.name = "self"}});
+constexpr auto kLoadsParams = std::to_array<Param>({
+    {.name = "cls"},
+    {.name = "coordinates", .annotation = "Union[str, list, dict]"},
+    {.name = "code",
+     .annotation = "Union[int, None]",
+     .check = Check::Int,
+     .or_none = true,
+     .value = Default::integer(-1)},
+});
+// dumps, toWkt and swapXY
+constexpr auto kGeometryParams = std::to_array<Param>({
+    {.name = "cls"},
+    {.name = "geometry", .annotation = "Union[dict, list, str]"},
+});
+constexpr auto kGetXYParams = std::to_array<Param>({
+    {.name = "cls"},
+    {.name = "geometry", .annotation = "Union[dict, list, str]"},
+    {.name = "endpoint", .annotation = "bool", .value = Default::boolean(true)},
+});
+
 Ref loads(const Call& c) {
     RecursionGuard guard(" while loading a geometry");
-    PyObject* cls = c[0];
-    PyObject* value = c[1];
-    PyObject* code = c[2];
+    PyObject* cls = c[arg(kLoadsParams, "cls")];
+    PyObject* value = c[arg(kLoadsParams, "coordinates")];
+    PyObject* code = c[arg(kLoadsParams, "code")];
     if (PyList_CheckExact(value)) return load_nested_list(value, code);
     if (PyDict_CheckExact(value)) return load_dict(cls, value, code);
     if (PyUnicode_CheckExact(value)) return load_text(cls, value, code);
     Ref type_name = own(PyType_GetName(Py_TYPE(value)));
-    raise_with("[", type_name.get(), "] is not a valid type in [coordinates] parameter.");
+    fail_showing("[", type_name.get(), "] is not a valid type in [coordinates] parameter.");
 }
 
 // The argument as a dictionary: itself when exactly a dict, else loaded.
@@ -287,56 +257,51 @@ Ref as_geometry(PyObject* cls, PyObject* value) {
 }
 
 Ref dumps(const Call& c) {
-    Ref g = as_geometry(c[0], c[1]);
+    Ref g = as_geometry(c[arg(kGeometryParams, "cls")], c[arg(kGeometryParams, "geometry")]);
     return geojson_text(g.get());
 }
 
 Ref to_wkt(const Call& c) {
     RecursionGuard guard(" while writing WKT");
-    static PyObject* to_wkt_name = name("toWkt");
-    PyObject* cls = c[0];
-    Ref g = as_geometry(cls, c[1]);
+    const InternedNames& names = state().names;
+    PyObject* cls = c[arg(kGeometryParams, "cls")];
+    Ref g = as_geometry(cls, c[arg(kGeometryParams, "geometry")]);
     PyObject* d = g.get();
-    Ref type = member(d, "type");
-    if (!check(PyObject_IsTrue(type.get()))) raise("Invalid geometry type.");
-    std::string out;
-    if (has_member(d, "coordinates")) {
-        Ref coords = member(d, "coordinates");
+    Ref type = member(d, names.type);
+    if (!check(PyObject_IsTrue(type.get()))) fail("Invalid geometry type.");
+    if (has_member(d, names.coordinates)) {
+        Ref coords = member(d, names.coordinates);
         GeomType t = coordinates_type(type.get());
-        if (t == GeomType::None) raise("Invalid geometry type.");
-        std::string keyword = type_name(t);
-        for (char& ch : keyword) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
-        append_ascii(out, keyword.c_str());
-        out += ' ';
-        append_wkt_body(out, t, coords.get());
-        return str_of_utf8(out);
+        if (t == GeomType::None) fail("Invalid geometry type.");
+        return wkt_text(t, coords.get());
     }
-    Ref members = has_member(d, "geometries") ? member(d, "geometries") : Ref();
-    if (!members || !equals_name(type.get(), GeomType::GeometryCollection) || !PyList_CheckExact(members.get()))
-        raise("Invalid geometry type.");
+    Ref members = has_member(d, names.geometries) ? member(d, names.geometries) : Ref();
+    if (!members || !is_type_name(type.get(), GeomType::GeometryCollection) || !PyList_CheckExact(members.get()))
+        fail("Invalid geometry type.");
     // Every member is written before the texts are joined, as a join of the
     // written members would; only then is a text that is no str refused.
     std::vector<Ref> texts;
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(members.get()); ++i) {
         Ref member = Ref::borrow(PyList_GET_ITEM(members.get(), i));
-        texts.push_back(own(PyObject_CallMethodOneArg(cls, to_wkt_name, member.get())));
+        texts.push_back(own(PyObject_CallMethodOneArg(cls, names.toWkt, member.get())));
     }
-    append_ascii(out, "GEOMETRYCOLLECTION (");
-    for (size_t i = 0; i < texts.size(); ++i) {
-        if (!PyUnicode_Check(texts[i].get())) {
-            PyErr_Format(PyExc_TypeError, "sequence item %zd: expected str instance, %.80s found",
-                         static_cast<Py_ssize_t>(i), Py_TYPE(texts[i].get())->tp_name);
-            throw PythonErrorSet{};
-        }
-        if (i > 0) out += ',';
-        append_str(out, texts[i].get());
-    }
-    out += ')';
-    return str_of_utf8(out);
+    return wkt_collection_text(texts);
 }
 
-Ref swap(const Call& c) { return swap_xy(c[0], c[1]); }
-Ref listing(const Call& c) { return get_xy(c[0], c[1], c[2]); }
+Ref swap(const Call& c) {
+    RecursionGuard guard(" while swapping axes");
+    PyObject* cls = c[arg(kGeometryParams, "cls")];
+    Ref g = as_geometry(cls, c[arg(kGeometryParams, "geometry")]);
+    swap_axes(cls, g.get());
+    return g;
+}
+
+Ref listing(const Call& c) {
+    RecursionGuard guard(" while listing vertices");
+    PyObject* cls = c[arg(kGetXYParams, "cls")];
+    Ref g = as_geometry(cls, c[arg(kGetXYParams, "geometry")]);
+    return list_vertices(cls, g.get(), c[arg(kGetXYParams, "endpoint")]);
+}
 
 const char kLoadsDoc[] =
     "加载几何要素：自由坐标文本、WKT文本、GeoJSON文本、嵌套坐标列表或GeoJSON-geometry字典，\n"
@@ -347,29 +312,16 @@ const char kLoadsDoc[] =
     ">>> Geometry.loads('120 38,122 39')\n"
     "{'type': 'LineString', 'coordinates': [[120.0, 38.0], [122.0, 39.0]]}\n";
 
-const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, "", init_calling_base};
-const Method kLoads{"loads",
-                    MethodKind::Class,
-                    {{"cls"},
-                     {"coordinates", "Union[str, list, dict]"},
-                     {"code", "Union[int, None]", Check::Int, true, Default::integer(-1)}},
-                    "dict",
-                    ResultCheck::Dict,
-                    kLoadsDoc,
-                    loads};
-const Method kDumps{"dumps", MethodKind::Class, {{"cls"}, {"geometry", "Union[dict, list, str]"}}, "str",
-                    ResultCheck::Str, "几何要素序列化为GeoJSON文本（缩进4，保留非ASCII字符）。", dumps};
-const Method kToWkt{"toWkt", MethodKind::Class, {{"cls"}, {"geometry", "Union[dict, list, str]"}}, "str",
-                    ResultCheck::Str, "几何要素序列化为WKT文本。", to_wkt};
-const Method kSwapXY{"swapXY", MethodKind::Class, {{"cls"}, {"geometry", "Union[dict, list, str]"}}, "dict",
-                     ResultCheck::Dict, "原位交换几何要素全部顶点的X、Y坐标，返回该字典。", swap};
-const Method kGetXY{"getXY",
-                    MethodKind::Class,
-                    {{"cls"}, {"geometry", "Union[dict, list, str]"}, {"endpoint", "bool", Check::Any, false, Default::boolean(true)}},
-                    "list",
-                    ResultCheck::List,
-                    "列出几何要素的顶点元组；endpoint为真时仅列出每条线或环的首末顶点。",
-                    listing};
+const Method kInit{"__init__", MethodKind::Instance, kSelfOnly, nullptr, ResultCheck::None, "", init_calling_base};
+const Method kLoads{"loads", MethodKind::Class, kLoadsParams, "dict", ResultCheck::Dict, kLoadsDoc, loads};
+const Method kDumps{"dumps", MethodKind::Class, kGeometryParams, "str", ResultCheck::Str,
+                    "几何要素序列化为GeoJSON文本（缩进4，保留非ASCII字符）。", dumps};
+const Method kToWkt{"toWkt", MethodKind::Class, kGeometryParams, "str", ResultCheck::Str, "几何要素序列化为WKT文本。",
+                    to_wkt};
+const Method kSwapXY{"swapXY", MethodKind::Class, kGeometryParams, "dict", ResultCheck::Dict,
+                     "原位交换几何要素全部顶点的X、Y坐标，返回该字典。", swap};
+const Method kGetXY{"getXY", MethodKind::Class, kGetXYParams, "list", ResultCheck::List,
+                    "列出几何要素的顶点元组；endpoint为真时仅列出每条线或环的首末顶点。", listing};
 
 }  // namespace
 
@@ -386,7 +338,7 @@ void add_geometry_class(ModuleState& st) {
 
     // The docstring of loads carries a worked example that doctest runs.
     Ref tests = own(PyDict_New());
-    Ref loads_method = own(PyObject_GetAttrString(st.Geometry.get(), "loads"));
+    Ref loads_method = own(PyObject_GetAttr(st.Geometry.get(), st.names.loads));
     Ref doc = own(PyObject_GetAttrString(loads_method.get(), "__doc__"));
     check(PyDict_SetItemString(tests.get(), "Geometry.loads", doc.get()));
     check(PyObject_SetAttrString(st.module, "__test__", tests.get()));

@@ -1,9 +1,12 @@
-// The validation and normalisation stage of Geometry.loads: works in place on
-// the lists it is handed, so the caller's lists come back normalised.
+#include "geometry/geometry_validate.hpp"
+
 #include <cmath>
 #include <vector>
 
-#include "geometry/geometry_values.hpp"
+#include "core/boundary.hpp"
+#include "core/method.hpp"
+#include "geometry/geometry_dict.hpp"
+#include "geometry/sequence_items.hpp"
 
 namespace tiven::geometry {
 
@@ -15,20 +18,24 @@ constexpr const char* kFewer2 = "Invalid [coordinates] parameter. The number of 
 constexpr const char* kShouldBeList = "Invalid type in [coordinates] parameter. Should be [list]";
 constexpr int kMaxCompareDepth = 32;
 
+// A float, bool, None, str or an int within long long: compared below without
+// making its text. A huge int is not: its text may be refused.
+bool plain_scalar(PyObject* o) {
+    PyTypeObject* t = Py_TYPE(o);
+    if (t == &PyLong_Type) {
+        int overflow = 0;
+        PyLong_AsLongLongAndOverflow(o, &overflow);
+        return overflow == 0;
+    }
+    return t == &PyFloat_Type || t == &PyBool_Type || o == Py_None || t == &PyUnicode_Type;
+}
+
 // Whether repr(a) == repr(b), decided without making the texts where the
 // types are the plain ones; -1 when the texts must be compared.
 int known_repr_equal(PyObject* a, PyObject* b, int depth) {
     PyTypeObject* ta = Py_TYPE(a);
     PyTypeObject* tb = Py_TYPE(b);
-    auto plain = [](PyObject* o) {
-        PyTypeObject* t = Py_TYPE(o);
-        if (t == &PyLong_Type) {
-            int overflow = 0;
-            PyLong_AsLongLongAndOverflow(o, &overflow);
-            return overflow == 0;  // huge ints: their text may be refused
-        }
-        return t == &PyFloat_Type || t == &PyBool_Type || o == Py_None || t == &PyUnicode_Type || t == &PyList_Type;
-    };
+    auto plain = [](PyObject* o) { return Py_IS_TYPE(o, &PyList_Type) || plain_scalar(o); };
     // One object is only known equal to itself once its text cannot fail
     // (a list's members are looked at one by one).
     if (!plain(a) || !plain(b)) return -1;
@@ -64,20 +71,6 @@ bool repr_equal(PyObject* a, PyObject* b) {
     return texts_equal(ra.get(), rb.get());
 }
 
-Ref item(PyObject* seq, Py_ssize_t i) {
-    if (PyList_CheckExact(seq)) {
-        Py_ssize_t n = PyList_GET_SIZE(seq);
-        if (i < 0) i += n;
-        if (i < 0 || i >= n) {
-            PyErr_SetString(PyExc_IndexError, "list index out of range");
-            throw PythonErrorSet{};
-        }
-        return Ref::borrow(PyList_GET_ITEM(seq, i));
-    }
-    Ref index = own(PyLong_FromSsize_t(i));
-    return own(PyObject_GetItem(seq, index.get()));
-}
-
 // v[:2], as a compiled slice reports a type without subscription.
 Ref first_two(PyObject* v) {
     PyMappingMethods* mp = Py_TYPE(v)->tp_as_mapping;
@@ -98,17 +91,8 @@ struct VertexKey {
     static bool plain_head(PyObject* v) {
         if (!PyList_CheckExact(v)) return false;
         Py_ssize_t n = PyList_GET_SIZE(v) < 2 ? PyList_GET_SIZE(v) : 2;
-        for (Py_ssize_t i = 0; i < n; ++i) {
-            PyObject* m = PyList_GET_ITEM(v, i);
-            PyTypeObject* t = Py_TYPE(m);
-            if (t == &PyFloat_Type || t == &PyBool_Type || m == Py_None || t == &PyUnicode_Type) continue;
-            if (t == &PyLong_Type) {
-                int overflow = 0;
-                PyLong_AsLongLongAndOverflow(m, &overflow);
-                if (overflow == 0) continue;
-            }
-            return false;
-        }
+        for (Py_ssize_t i = 0; i < n; ++i)
+            if (!plain_scalar(PyList_GET_ITEM(v, i))) return false;
         return true;
     }
 
@@ -149,8 +133,7 @@ struct VertexKey {
 // Drops every vertex whose key equals that of the vertex last kept. A plain
 // list is compacted in one pass; other sequences lose items one by one.
 void remove_repeats(PyObject* line) {
-    Py_ssize_t n = PyObject_Length(line);
-    if (n < 0) throw PythonErrorSet{};
+    Py_ssize_t n = length(line);
     std::vector<Py_ssize_t> dropped;
     VertexKey previous;
     bool have_previous = false;
@@ -184,12 +167,6 @@ void remove_repeats(PyObject* line) {
     }
 }
 
-Py_ssize_t length(PyObject* o) {
-    Py_ssize_t n = PyObject_Length(o);
-    if (n < 0) throw PythonErrorSet{};
-    return n;
-}
-
 // Appends the first vertex itself when the first and last differ as text.
 void close_ring(PyObject* ring) {
     Ref first = item(ring, 0);
@@ -213,42 +190,62 @@ void set_point(PyObject* vertex) {
 }
 
 void check_vertex(PyObject* v) {
-    if (!PyList_CheckExact(v)) raise(kDimension);
+    if (!PyList_CheckExact(v)) fail(kDimension);
     set_point(v);
-    if (PyList_GET_SIZE(v) <= 1) raise(kDimension);
+    if (PyList_GET_SIZE(v) <= 1) fail(kDimension);
 }
 
 void check_vertices(PyObject* seq) {
-    Ref it = own(PyObject_GetIter(seq));
-    while (Ref v = Ref::steal(PyIter_Next(it.get()))) check_vertex(v.get());
-    if (PyErr_Occurred()) throw PythonErrorSet{};
+    for_each_item(seq, [](PyObject* v) { check_vertex(v); });
 }
 
-template <class F>
-void for_each(PyObject* seq, F f) {
-    Ref it = own(PyObject_GetIter(seq));
-    while (Ref v = Ref::steal(PyIter_Next(it.get()))) f(v.get());
-    if (PyErr_Occurred()) throw PythonErrorSet{};
+// A line without its repeated vertices, of two vertices or more.
+void check_line(PyObject* line) {
+    remove_repeats(line);
+    if (length(line) <= 1) fail(kFewer1);
+    check_vertices(line);
 }
+
+// A ring without its repeated vertices, of three vertices or more, closed.
+void check_ring(PyObject* ring) {
+    remove_repeats(ring);
+    if (length(ring) <= 2) fail(kFewer2);
+    close_ring(ring);
+    check_vertices(ring);
+}
+
+// The value of an int code; false for None or a value beyond long long.
+bool code_value(PyObject* code, long long& v) {
+    if (code == Py_None) return false;
+    int overflow = 0;
+    v = PyLong_AsLongLongAndOverflow(code, &overflow);
+    if (v == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+    return overflow == 0;
+}
+
+// The end of the refusal of a code outside each family.
+constexpr const char* kNotOfFamily[] = {
+    "] should be one of [-1,0] in [code] parameter.",
+    "] should be one of [-1,1] in [code] parameter.",
+    "] should be one of [-1,2] in [code] parameter.",
+};
 
 void check_code(PyObject* code, long family) {
     if (code_admits(code, family)) return;
-    static const char* const kMessages[] = {
-        "] should be one of [-1,0] in [code] parameter.",
-        "] should be one of [-1,1] in [code] parameter.",
-        "] should be one of [-1,2] in [code] parameter.",
-    };
-    raise_with("[", code, kMessages[family]);
+    fail_showing("[", code, kNotOfFamily[family]);
 }
 
 }  // namespace
 
+bool code_equals(PyObject* code, long v) {
+    long long c = 0;
+    return code_value(code, c) && c == v;
+}
+
 bool code_admits(PyObject* code, long family) {
     if (code == Py_None) return true;
-    int overflow = 0;
-    long long v = PyLong_AsLongLongAndOverflow(code, &overflow);
-    if (v == -1 && PyErr_Occurred()) throw PythonErrorSet{};
-    return overflow == 0 && (v == -1 || v == family);
+    long long c = 0;
+    return code_value(code, c) && (c == -1 || c == family);
 }
 
 Ref validate(PyObject* type, PyObject* coords, PyObject* code) {
@@ -261,7 +258,7 @@ Ref validate(PyObject* type, PyObject* coords, PyObject* code) {
                 throw PythonErrorSet{};
             }
             set_point(coords);
-            if (PyList_GET_SIZE(coords) <= 1) raise(kDimension);
+            if (PyList_GET_SIZE(coords) <= 1) fail(kDimension);
             break;
         case GeomType::MultiPoint:
             check_code(code, 0);
@@ -269,46 +266,30 @@ Ref validate(PyObject* type, PyObject* coords, PyObject* code) {
             break;
         case GeomType::LineString:
             check_code(code, 1);
-            remove_repeats(coords);
-            if (length(coords) <= 1) raise(kFewer1);
-            check_vertices(coords);
+            check_line(coords);
             break;
         case GeomType::MultiLineString:
-        case GeomType::Polygon: {
-            bool polygon = t == GeomType::Polygon;
-            check_code(code, polygon ? 2 : 1);
-            for_each(coords, [&](PyObject* line) {
-                remove_repeats(line);
-                if (polygon) {
-                    if (length(line) <= 2) raise(kFewer2);
-                    close_ring(line);
-                } else if (length(line) <= 1) {
-                    raise(kFewer1);
-                }
-                check_vertices(line);
-            });
+            check_code(code, 1);
+            for_each_item(coords, [](PyObject* line) { check_line(line); });
             break;
-        }
+        case GeomType::Polygon:
+            check_code(code, 2);
+            for_each_item(coords, [](PyObject* ring) { check_ring(ring); });
+            break;
         case GeomType::MultiPolygon:
             check_code(code, 2);
-            for_each(coords, [&](PyObject* polygon) {
-                if (!PyList_CheckExact(polygon)) raise(kShouldBeList);
-                for_each(polygon, [&](PyObject* ring) {
-                    if (!PyList_CheckExact(ring)) raise(kShouldBeList);
-                    remove_repeats(ring);
-                    if (length(ring) <= 2) raise(kFewer2);
-                    close_ring(ring);
-                    check_vertices(ring);
+            for_each_item(coords, [](PyObject* polygon) {
+                if (!PyList_CheckExact(polygon)) fail(kShouldBeList);
+                for_each_item(polygon, [](PyObject* ring) {
+                    if (!PyList_CheckExact(ring)) fail(kShouldBeList);
+                    check_ring(ring);
                 });
             });
             break;
         default:
-            raise("Invalid parameter.");
+            fail("Invalid parameter.");
     }
-    Ref out = own(PyDict_New());
-    check(PyDict_SetItemString(out.get(), "type", type));
-    check(PyDict_SetItemString(out.get(), "coordinates", coords));
-    return out;
+    return geometry_dict(type, coords);
 }
 
 }  // namespace tiven::geometry

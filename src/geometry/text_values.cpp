@@ -1,11 +1,12 @@
-// Texts and token values between the interpreter and the scanners.
+#include "geometry/text_values.hpp"
+
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "core/json_text.hpp"
 #include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
-#include "geometry/geometry_values.hpp"
 #include "geometry/json_scan.hpp"
 
 namespace tiven::geometry {
@@ -35,16 +36,8 @@ Ref str_of(Text t, Span s) {
 
 Ref str_of(Text t) { return str_of(t, {0, t.size()}); }
 
-[[noreturn]] void raise(const char* message) {
-    PyErr_SetString(PyExc_Exception, message);
-    throw PythonErrorSet{};
-}
-
-[[noreturn]] void raise_with(const char* prefix, PyObject* value, const char* suffix) {
-    Ref empty = own(PyUnicode_FromString(""));
-    Ref text = own(PyObject_Format(value, empty.get()));
-    PyErr_Format(PyExc_Exception, "%s%U%s", prefix, text.get(), suffix);
-    throw PythonErrorSet{};
+Ref str_of_utf8(const std::string& text) {
+    return own(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogatepass"));
 }
 
 namespace {
@@ -81,7 +74,7 @@ Ref token_value(Text t, Span s, TokenKind k) {
 }
 
 Ref json_loads(PyObject* str) {
-    return own(PyObject_CallMethod(state().json.get(), "loads", "O", str));
+    return own(PyObject_CallMethodOneArg(state().json.get(), state().names.loads, str));
 }
 
 void append_tokens(std::u32string& out, Text t, const Coords& c, size_t v) {
@@ -239,30 +232,6 @@ Ref json_value(PyObject* str, Text t) {
     JsonScanner<ValueBuilder> scanner(t, builder);
     if (scanner.run()) return builder.take();
     return json_loads(str);
-}
-
-PyObject* type_str(GeomType t) {
-    static PyObject* names[8] = {};
-    int i = static_cast<int>(t);
-    if (!names[i]) {
-        PyObject* s = PyUnicode_InternFromString(type_name(t));
-        if (!s) throw PythonErrorSet{};
-        names[i] = s;
-    }
-    return names[i];
-}
-
-GeomType coordinates_type(PyObject* name) {
-    static const GeomType kOrder[] = {GeomType::Point, GeomType::MultiPoint, GeomType::LineString,
-                                      GeomType::MultiLineString, GeomType::Polygon, GeomType::MultiPolygon};
-    if (PyUnicode_CheckExact(name)) {
-        for (GeomType t : kOrder)
-            if (PyUnicode_CompareWithASCIIString(name, type_name(t)) == 0) return t;
-        return GeomType::None;
-    }
-    for (GeomType t : kOrder)
-        if (check(PyObject_RichCompareBool(name, type_str(t), Py_EQ))) return t;
-    return GeomType::None;
 }
 
 }  // namespace tiven::geometry

@@ -1,5 +1,7 @@
 #include "geometry/wkt_reader.hpp"
 
+#include <string_view>
+
 #include "core/error.hpp"
 
 namespace tiven::geometry {
@@ -95,9 +97,13 @@ bool letter_matches(char32_t c, char upper) {
     return false;
 }
 
+// The type names a collection member may begin with.
+constexpr const char* kMemberNames[] = {"MULTIPOINT", "MULTILINESTRING", "MULTIPOLYGON",
+                                        "POINT",      "LINESTRING",      "POLYGON"};
+
+// Length of the member name at t[i]; 0 when none.
 size_t name_at(Text t, size_t i, size_t end) {
-    static const char* const kNames[] = {"MULTIPOINT", "MULTILINESTRING", "MULTIPOLYGON", "POINT", "LINESTRING", "POLYGON"};
-    for (const char* name : kNames) {
+    for (const char* name : kMemberNames) {
         size_t j = i;
         const char* p = name;
         while (*p && j < end && letter_matches(t[j], *p)) {
@@ -177,7 +183,42 @@ void rings_to_coords(Text t, const std::vector<Span>& rings, Coords& c) {
     }
 }
 
+// Every polygon found from left to right in the body, each read past its end.
+void read_polygons(Text t, Span body, Coords& c) {
+    std::vector<Span> rings;
+    size_t i = body.begin;
+    size_t stop = 0;
+    while (i < body.end) {
+        if (t[i] == U'(' && polygon_at(t, i, body.end, rings, stop)) {
+            rings_to_coords(t, rings, c);
+            c.close_poly();
+            i = stop;
+        } else {
+            ++i;
+        }
+    }
+}
+
+// The keywords, upper-case, with their types and family codes (-1: any code).
+constexpr struct {
+    std::string_view keyword;
+    GeomType type;
+    int family;
+} kKeywords[] = {
+    {"POINT", GeomType::Point, 0},           {"MULTIPOINT", GeomType::MultiPoint, 0},
+    {"LINESTRING", GeomType::LineString, 1}, {"MULTILINESTRING", GeomType::MultiLineString, 1},
+    {"POLYGON", GeomType::Polygon, 2},       {"MULTIPOLYGON", GeomType::MultiPolygon, 2},
+    {"GEOMETRYCOLLECTION", GeomType::GeometryCollection, -1},
+};
+
 }  // namespace
+
+GeomType keyword_type(std::string_view upper, int code) {
+    for (const auto& e : kKeywords) {
+        if (upper == e.keyword && (code == -1 || e.family == -1 || e.family == code)) return e.type;
+    }
+    fail(kInvalidType);
+}
 
 WktSplit split_wkt(Text t) {
     size_t first_open = t.find(U'(');
@@ -236,14 +277,9 @@ WktBody read_wkt_body(Text t, Span body, GeomType type, int code) {
     std::vector<Span> rings;
     if (ring_step && ring_run(t, body, rings) && !rings.empty()) {
         if (type == GeomType::None) type = code == 1 ? GeomType::MultiLineString : GeomType::Polygon;
-        if (type == GeomType::MultiPoint && (code == -1 || code == 0)) {
-            rings_to_coords(t, rings, out.coords);
-            out.coords.depth = 3;
-            out.point_groups = true;
-            out.type = type;
-            return out;
-        }
-        bool ok = (code == -1 && (type == GeomType::MultiLineString || type == GeomType::Polygon)) ||
+        out.point_groups = type == GeomType::MultiPoint && (code == -1 || code == 0);
+        bool ok = out.point_groups ||
+                  (code == -1 && (type == GeomType::MultiLineString || type == GeomType::Polygon)) ||
                   (code == 1 && type == GeomType::MultiLineString) || (code == 2 && type == GeomType::Polygon);
         if (!ok) fail(kInvalidType);
         rings_to_coords(t, rings, out.coords);
@@ -259,17 +295,7 @@ WktBody read_wkt_body(Text t, Span body, GeomType type, int code) {
     }
 
     if (code == -1 || code == 2) {
-        size_t i = body.begin;
-        size_t stop = 0;
-        while (i < body.end) {
-            if (t[i] == U'(' && polygon_at(t, i, body.end, rings, stop)) {
-                rings_to_coords(t, rings, out.coords);
-                out.coords.close_poly();
-                i = stop;
-            } else {
-                ++i;
-            }
-        }
+        read_polygons(t, body, out.coords);
         if (!out.coords.poly_end.empty()) {
             out.coords.depth = 4;
             out.type = GeomType::MultiPolygon;
@@ -277,19 +303,6 @@ WktBody read_wkt_body(Text t, Span body, GeomType type, int code) {
         }
     }
     fail(kInvalidCoordinates);
-}
-
-const char* type_name(GeomType t) {
-    switch (t) {
-        case GeomType::Point: return "Point";
-        case GeomType::MultiPoint: return "MultiPoint";
-        case GeomType::LineString: return "LineString";
-        case GeomType::MultiLineString: return "MultiLineString";
-        case GeomType::Polygon: return "Polygon";
-        case GeomType::MultiPolygon: return "MultiPolygon";
-        case GeomType::GeometryCollection: return "GeometryCollection";
-        default: return nullptr;
-    }
 }
 
 }  // namespace tiven::geometry

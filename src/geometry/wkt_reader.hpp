@@ -1,6 +1,7 @@
 // WKT text: the keyword/body split and the reading of a body by its shape.
 // One left-to-right pass per step; no backtracking.
 #pragma once
+#include <string_view>
 #include <vector>
 
 #include "geometry/geometry_types.hpp"
@@ -16,6 +17,10 @@ struct WktSplit {
 
 // Precondition: has_bracket_pair(t, '(', ')').
 WktSplit split_wkt(Text t);
+
+// The type of a keyword, given upper-cased as str.upper() does, under the
+// family code (-1, 0, 1, 2). Throws tiven::Error when the code admits no such keyword.
+GeomType keyword_type(std::string_view upper, int code);
 
 struct WktBody {
     GeomType type = GeomType::None;  // GeometryCollection: `members` holds the member texts

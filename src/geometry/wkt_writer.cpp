@@ -1,15 +1,28 @@
-// WKT bodies: groups "(...)" of items joined by ",", vertex members by " ",
-// each member as str() writes it.
+#include "geometry/wkt_writer.hpp"
+
 #include <string>
 
 #include "core/json_text.hpp"
 #include "core/pynum.hpp"
-#include "geometry/geometry_values.hpp"
+#include "geometry/text_values.hpp"
 
 namespace tiven::geometry {
 
 namespace {
 
+// Appends the UTF-8 of a str, lone surrogates encoded as they stand.
+void append_str(std::string& out, PyObject* str) {
+    Py_ssize_t n = PyUnicode_GET_LENGTH(str);
+    if (PyUnicode_IS_ASCII(str)) {
+        out.append(static_cast<const char*>(PyUnicode_DATA(str)), static_cast<size_t>(n));
+        return;
+    }
+    int kind = PyUnicode_KIND(str);
+    const void* data = PyUnicode_DATA(str);
+    for (Py_ssize_t i = 0; i < n; ++i) append_utf8_code_point(out, PyUnicode_READ(kind, data, i));
+}
+
+// One vertex member as str() writes it.
 void append_member(std::string& out, PyObject* m) {
     if (PyFloat_CheckExact(m)) {
         append_float_repr(out, PyFloat_AS_DOUBLE(m));
@@ -70,8 +83,7 @@ void ring_group(std::string& out, PyObject* polygon) {
     out += ')';
 }
 
-}  // namespace
-
+// A body: groups "(...)" of items joined by ",", vertex members by " ".
 void append_wkt_body(std::string& out, GeomType type, PyObject* coords) {
     switch (type) {
         case GeomType::Point:
@@ -95,6 +107,32 @@ void append_wkt_body(std::string& out, GeomType type, PyObject* coords) {
             });
             out += ')';
     }
+}
+
+}  // namespace
+
+Ref wkt_text(GeomType type, PyObject* coords) {
+    std::string out = type_name(type);
+    for (char& ch : out) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
+    out += ' ';
+    append_wkt_body(out, type, coords);
+    return str_of_utf8(out);
+}
+
+Ref wkt_collection_text(const std::vector<Ref>& member_texts) {
+    std::string out = "GEOMETRYCOLLECTION (";
+    for (size_t i = 0; i < member_texts.size(); ++i) {
+        PyObject* text = member_texts[i].get();
+        if (!PyUnicode_Check(text)) {
+            PyErr_Format(PyExc_TypeError, "sequence item %zd: expected str instance, %.80s found",
+                         static_cast<Py_ssize_t>(i), Py_TYPE(text)->tp_name);
+            throw PythonErrorSet{};
+        }
+        if (i > 0) out += ',';
+        append_str(out, text);
+    }
+    out += ')';
+    return str_of_utf8(out);
 }
 
 }  // namespace tiven::geometry

@@ -1,0 +1,29 @@
+// Texts and token values between the interpreter and the scanners and writers:
+// a str as the code points the readers scan, the values of the tokens they
+// find, and the str of a text a writer built.
+#pragma once
+#include <Python.h>
+
+#include <string>
+
+#include "core/pyref.hpp"
+#include "geometry/coords.hpp"
+#include "geometry/text_scan.hpp"
+
+namespace tiven::geometry {
+
+// The code points of a str.
+std::u32string text_of(PyObject* str);
+// A new str from code points.
+Ref str_of(Text t);
+Ref str_of(Text t, Span s);
+// A new str from the UTF-8 a writer built (lone surrogates encoded as they stand).
+Ref str_of_utf8(const std::string& text);
+
+// The nested lists of a coordinate body, with numbers as the json module
+// reads them; texts with other tokens are read by the json module itself.
+Ref coords_value(Text t, const Coords& c);
+// json.loads of the text; linear reader first, the json module for the rest.
+Ref json_value(PyObject* str, Text t);
+
+}  // namespace tiven::geometry
