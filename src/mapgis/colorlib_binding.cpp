@@ -11,12 +11,36 @@ namespace {
 
 using mapgis::ColourLibrary;
 
+constexpr auto kInitParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "mapGisColorLib", .annotation = "str", .check = Check::Str, .value = Default::none()},
+});
+
+constexpr long long kDefaultCmyk[] = {0, 0, 0, 100};
+constexpr long long kDefaultRgb[] = {0, 0, 0};
+
+constexpr auto kCmykParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "index", .annotation = "int", .check = Check::Int, .value = Default::integer(1)},
+    {.name = "defaultColor", .annotation = "tuple", .check = Check::Tuple, .value = Default::int_tuple(kDefaultCmyk, 4)},
+});
+constexpr auto kRgbParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "index", .annotation = "int", .check = Check::Int, .value = Default::integer(1)},
+    {.name = "defaultColor", .annotation = "tuple", .check = Check::Tuple, .value = Default::int_tuple(kDefaultRgb, 3)},
+});
+constexpr auto kHexParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "index", .annotation = "int", .check = Check::Int, .value = Default::integer(1)},
+    {.name = "defaultColor", .annotation = "str", .check = Check::Str, .value = Default::text("#000000")},
+});
+
 Ref colorlib_init(const Call& c) {
-    PyObject* self = c[0];
+    PyObject* self = c[arg(kInitParams, "self")];
     call_base_init(c, self);
     Ref name;
     bool loaded = false;
-    ColourLibrary lib = mapgis::colour_library_for(c[1], &name, &loaded);
+    ColourLibrary lib = mapgis::colour_library_for(c[arg(kInitParams, "mapGisColorLib")], &name, &loaded);
     mapgis::set_attr(self, "PcolorLibFile", py_none());
     mapgis::set_attr(self, "count", py_int(0));
     mapgis::set_attr(self, "_MapGisColorLib__ColorBuffer", py_none());
@@ -67,32 +91,29 @@ private:
 
 Ref colorlib_cmyk(const Call& c) {
     ColourRecord r;
-    if (!r.find(c[0], c[1])) return Ref::borrow(c[2]);
+    if (!r.find(c[arg(kCmykParams, "self")], c[arg(kCmykParams, "index")])) return Ref::borrow(c[arg(kCmykParams, "defaultColor")]);
     auto v = mapgis::colour_cmyk(r.record());
     return own(Py_BuildValue("(iiii)", v[0], v[1], v[2], v[3]));
 }
 
 Ref colorlib_rgb(const Call& c) {
     ColourRecord r;
-    if (!r.find(c[0], c[1])) return Ref::borrow(c[2]);
+    if (!r.find(c[arg(kRgbParams, "self")], c[arg(kRgbParams, "index")])) return Ref::borrow(c[arg(kRgbParams, "defaultColor")]);
     auto v = mapgis::colour_rgb(r.record());
     return own(Py_BuildValue("(iii)", v[0], v[1], v[2]));
 }
 
 Ref colorlib_hex(const Call& c) {
     ColourRecord r;
-    if (!r.find(c[0], c[1])) return Ref::borrow(c[2]);
+    if (!r.find(c[arg(kHexParams, "self")], c[arg(kHexParams, "index")])) return Ref::borrow(c[arg(kHexParams, "defaultColor")]);
     char out[7];
     mapgis::colour_hex(r.record(), out);
     return own(PyUnicode_FromStringAndSize(out, 7));
 }
 
-const long long kDefaultCmyk[] = {0, 0, 0, 100};
-const long long kDefaultRgb[] = {0, 0, 0};
-
 const Method kInit{
     "__init__", MethodKind::Instance,
-    {{"self"}, {"mapGisColorLib", "str", Check::Str, false, Default::none()}},
+    kInitParams,
     nullptr, ResultCheck::None,
     "打开 MapGis 色库。\n\n"
     "mapGisColorLib: 色库文件 Pcolor.lib 的路径；为空时依次在模块所在目录与根目录下的\n"
@@ -101,24 +122,21 @@ const Method kInit{
 
 const Method kCmyk{
     "CMYK", MethodKind::Instance,
-    {{"self"}, {"index", "int", Check::Int, false, Default::integer(1)},
-     {"defaultColor", "tuple", Check::Tuple, false, Default::int_tuple(kDefaultCmyk, 4)}},
+    kCmykParams,
     "Union[tuple, None]", ResultCheck::None,
     "颜色号 → (C, M, Y, K) 百分比；颜色号不在 1..count 内时原样返回 defaultColor。",
     colorlib_cmyk};
 
 const Method kRgb{
     "RGB", MethodKind::Instance,
-    {{"self"}, {"index", "int", Check::Int, false, Default::integer(1)},
-     {"defaultColor", "tuple", Check::Tuple, false, Default::int_tuple(kDefaultRgb, 3)}},
+    kRgbParams,
     "Union[tuple, None]", ResultCheck::None,
     "颜色号 → (R, G, B) 0..255；颜色号不在 1..count 内时原样返回 defaultColor。",
     colorlib_rgb};
 
 const Method kHex{
     "HEX", MethodKind::Instance,
-    {{"self"}, {"index", "int", Check::Int, false, Default::integer(1)},
-     {"defaultColor", "str", Check::Str, false, Default::text("#000000")}},
+    kHexParams,
     "Union[str, None]", ResultCheck::Str,
     "颜色号 → HTML 颜色 \"#RRGGBB\"；颜色号不在 1..count 内时原样返回 defaultColor。",
     colorlib_hex};

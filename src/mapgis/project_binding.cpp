@@ -32,10 +32,16 @@ Ref entry_type(PyObject* code) {
     return py_str("Unknown");
 }
 
+constexpr auto kInitParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "file", .annotation = "str", .check = Check::Str},
+    {.name = "encoding", .annotation = "str", .check = Check::Str, .value = Default::text("GB2312")},
+});
+
 Ref project_init(const Call& c) {
-    PyObject* self = c[0];
-    PyObject* file = c[1];
-    PyObject* encoding = c[2];
+    PyObject* self = c[arg(kInitParams, "self")];
+    PyObject* file = c[arg(kInitParams, "file")];
+    PyObject* encoding = c[arg(kInitParams, "encoding")];
     call_base_init(c, self);
     set_attr(self, "Description", py_none());
     set_attr(self, "Files", py_none());
@@ -105,7 +111,7 @@ Ref project_init(const Call& c) {
 
 const Method kInit{
     "__init__", MethodKind::Instance,
-    {{"self"}, {"file", "str", Check::Str}, {"encoding", "str", Check::Str, false, Default::text("GB2312")}},
+    kInitParams,
     nullptr, ResultCheck::None,
     "读取 MapGis 工程文件（MPJ）。\n\n"
     "file: 工程文件路径；encoding: 文本字段的编码（默认 GB2312）。\n"

@@ -28,14 +28,26 @@ Ref time_stamp_of(PyObject* path) {
     return own(PyObject_CallMethod(state().time.get(), "strftime", "sO", "%Y-%m-%dT%H:%M:%S%z", local.get()));
 }
 
+constexpr auto kInitParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "mapGisFile", .annotation = "str", .check = Check::Str},
+    {.name = "mapGisColorLib", .annotation = "str", .check = Check::Str, .value = Default::none()},
+    {.name = "encoding", .annotation = "str", .check = Check::Str, .value = Default::text("GB2312")},
+});
+constexpr auto kSelfOnly = std::to_array<Param>({{.name = "self"}});
+constexpr auto kSaveAsGeoJsonParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "fileName", .annotation = "str", .check = Check::Str},
+});
+
 Ref file_init(const Call& c) {
-    PyObject* self = c[0];
-    PyObject* path = c[1];
-    PyObject* encoding = c[3];
+    PyObject* self = c[arg(kInitParams, "self")];
+    PyObject* path = c[arg(kInitParams, "mapGisFile")];
+    PyObject* encoding = c[arg(kInitParams, "encoding")];
     call_base_init(c, self);
     for (const char* name : {"FileName", "FileType", "BBox", "EPSG", "Parameters", "TimeStamp", "RecordCount", "FeatureCount"})
         set_attr(self, name, py_none());
-    set_attr(self, "PcolorLibFile", Ref::borrow(c[2]));
+    set_attr(self, "PcolorLibFile", Ref::borrow(c[arg(kInitParams, "mapGisColorLib")]));
     set_attr(self, "Encoding", Ref::borrow(encoding));
     set_attr(self, "FieldStruct", py_none());
     set_attr(self, "StyleItems", py_none());
@@ -158,13 +170,13 @@ Ref file_init(const Call& c) {
 }
 
 Ref describe_property(const Call& c) {
-    Ref fs = get_attr(c[0], "FieldStruct");
+    Ref fs = get_attr(c[arg(kSelfOnly, "self")], "FieldStruct");
     if (fs.get() == Py_None) return py_none();
     return own(PyObject_CallMethod(fs.get(), "get", "s", "fields"));
 }
 
 Ref get_capabilities(const Call& c) {
-    PyObject* self = c[0];
+    PyObject* self = c[arg(kSelfOnly, "self")];
     Ref file_type = get_attr(self, "FileType");
     if (file_type.get() == Py_None) return py_none();
     Ref d = own(PyDict_New());
@@ -197,33 +209,34 @@ Ref get_capabilities(const Call& c) {
     return d;
 }
 
-Ref get_feature(const Call& c) { return make_feature_generator(c[0]); }
+Ref get_feature(const Call& c) { return make_feature_generator(c[arg(kSelfOnly, "self")]); }
 
-Ref save_geojson(const Call& c) { return save_as_geojson(c[0], c[1]); }
+Ref save_geojson(const Call& c) {
+    return save_as_geojson(c[arg(kSaveAsGeoJsonParams, "self")], c[arg(kSaveAsGeoJsonParams, "fileName")]);
+}
 
 const Method kInit{
     "__init__", MethodKind::Instance,
-    {{"self"}, {"mapGisFile", "str", Check::Str}, {"mapGisColorLib", "str", Check::Str, false, Default::none()},
-     {"encoding", "str", Check::Str, false, Default::text("GB2312")}},
+    kInitParams,
     nullptr, ResultCheck::None,
     "打开 MapGis 点、线、面文件，读取文件头、数据区表与属性结构。\n\n"
     "mapGisFile: 文件路径；mapGisColorLib: 色库路径（为空时自动查找）；encoding: 文本编码（默认 GB2312）。",
     file_init};
 
 const Method kDescribeProperty{
-    "describeProperty", MethodKind::Instance, {{"self"}}, "Union[list, None]", ResultCheck::List,
+    "describeProperty", MethodKind::Instance, kSelfOnly, "Union[list, None]", ResultCheck::List,
     "属性字段列表（FieldStruct 中的 fields）；无属性结构时为 None。", describe_property};
 
 const Method kGetCapabilities{
-    "getCapabilities", MethodKind::Instance, {{"self"}}, "Union[dict, None]", ResultCheck::Dict,
+    "getCapabilities", MethodKind::Instance, kSelfOnly, "Union[dict, None]", ResultCheck::Dict,
     "文件概要：FeatureCollection 的头部成员（类型、时间戳、名称、范围、坐标系、属性概况）。", get_capabilities};
 
 const Method kGetFeature{
-    "getFeature", MethodKind::Instance, {{"self"}}, "Iterator[dict]", ResultCheck::None,
+    "getFeature", MethodKind::Instance, kSelfOnly, "Iterator[dict]", ResultCheck::None,
     "逐个生成有效要素（GeoJSON Feature 字典）；首次取值时才打开文件，结束、出错或关闭时关闭文件。", get_feature};
 
 const Method kSaveAsGeoJson{
-    "saveAsGeoJson", MethodKind::Instance, {{"self"}, {"fileName", "str", Check::Str}}, "None", ResultCheck::None,
+    "saveAsGeoJson", MethodKind::Instance, kSaveAsGeoJsonParams, "None", ResultCheck::None,
     "将整个文件写为一个 GeoJSON FeatureCollection（UTF-8，单行），每写一个要素前发布 \"progress\" 消息。",
     save_geojson};
 
