@@ -3,7 +3,7 @@
 #include "core/module_state.hpp"
 #include "mapgis/colour_library.hpp"
 #include "mapgis/py_helpers.hpp"
-#include "mapgis/record_layout.hpp"
+#include "mapgis/record_fields.hpp"
 
 namespace tiven {
 

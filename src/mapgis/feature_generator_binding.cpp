@@ -13,7 +13,7 @@
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/feature_kinds.hpp"
 #include "mapgis/py_helpers.hpp"
-#include "mapgis/record_layout.hpp"
+#include "mapgis/record_fields.hpp"
 #include "mapgis/vector_header.hpp"
 
 namespace tiven::mapgis {
@@ -356,27 +356,24 @@ void start_line_kind(const FeatureContext& ctx) {
 }
 
 bool read_line_parts(const FeatureContext& ctx, int64_t index, LineFeatureParts& out, bool flat) {
-    const RecordLayout& l = polyline_layout();
-    int64_t start0 = ctx.section_start(0);
-    ctx.file().seek(offset_add(start0, offset_mul(index + 1, static_cast<int64_t>(l.size()))));
-    std::vector<uint8_t> rec = read_record(ctx.file(), l);
-    const uint8_t* r = rec.data();
-    if (l.integer(r, 0) != 1) return false;  // deleted record: no feature, no id
+    const int64_t start0 = ctx.section_start(0);
+    const LineRecord line = read_line_record(ctx.file(), offset_add(start0, offset_mul(index + 1, kLineRecordSize)));
+    if (line.flag != 1) return false;  // deleted record: no feature, no id
 
     out.properties = ctx.properties(index, flat);
-    int64_t start1 = ctx.section_start(1);
-    out.coordinates = read_vertices(ctx.file(), offset_add(start1, l.integer(r, 5)), l.integer(r, 4));
+    const int64_t start1 = ctx.section_start(1);
+    out.coordinates = read_vertices(ctx.file(), offset_add(start1, line.start), line.vertices);
     StyleBuilder style(ctx);
-    style.set(0, py_int(l.integer(r, 7)));    // LineNo
-    style.set(1, py_int(l.integer(r, 8)));    // SubLineNo
-    style.set(2, py_int(l.integer(r, 12)));   // LineType
-    style.set(3, py_float(l.real(r, 11)));    // Width
-    style.set(4, ctx.hex(l.integer(r, 10), false));  // Color
-    style.set(5, ctx.hex(l.integer(r, 15), true));   // SubColor
-    style.set(6, py_float(l.real(r, 13)));    // XScale
-    style.set(7, py_float(l.real(r, 14)));    // YScale
-    style.set(8, py_int(l.integer(r, 16)));   // Layer
-    style.set(9, py_int(l.integer(r, 9)));    // Transparent
+    style.set(0, py_int(line.line_no));
+    style.set(1, py_int(line.sub_line_no));
+    style.set(2, py_int(line.line_type));
+    style.set(3, py_float(line.width));
+    style.set(4, ctx.hex(line.color, false));
+    style.set(5, ctx.hex(line.sub_color, true));
+    style.set(6, py_float(line.x_scale));
+    style.set(7, py_float(line.y_scale));
+    style.set(8, py_int(line.layer));
+    style.set(9, py_int(line.transparent));
     out.style = style.take();
     out.time_stamp = ctx.time_stamp();
     return true;

@@ -50,8 +50,7 @@ Ref project_init(const Call& c) {
 
     BinaryFile f;
     open_binary(f, file);
-    std::vector<uint8_t> head_bytes = read_record(f, project_head_layout());
-    ProjectHead head = decode_project_head(head_bytes.data());
+    const ProjectHead head = read_project_head(f);
     Ref ident = decode_text(self, head.identification, encoding);
     Ref magic = py_str(kProjectMagic);
     if (!check(PyObject_RichCompareBool(ident.get(), magic.get(), Py_EQ)) || head.type_code != kProjectTypeCode) {
@@ -81,8 +80,7 @@ Ref project_init(const Call& c) {
     set_attr(self, "Files", files.copy());
     // Records follow the head back to back; a short one is the struct error.
     for (int k = 0; k < head.files; ++k) {
-        std::vector<uint8_t> rec = read_record(f, project_body_layout());
-        ProjectEntry e = decode_project_entry(rec.data());
+        const ProjectEntry e = read_project_entry(f);
         Ref type = decode_integer(self, e.type);
         DictBuilder entry;
         entry.set("type", entry_type(type.get()))

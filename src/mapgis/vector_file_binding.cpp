@@ -62,8 +62,7 @@ Ref file_init(const Call& c) {
 
     BinaryFile f;
     open_binary(f, path);
-    std::vector<uint8_t> head_bytes = read_record(f, file_head_layout());
-    FileHead h = decode_file_head(head_bytes.data());
+    const FileHead h = read_file_head(f);
     Ref magic = decode_text(self, h.identification, encoding);
     if (!text_equals(magic.get(), kLineMagic) && !text_equals(magic.get(), kPointMagic) &&
         !text_equals(magic.get(), kPolygonMagic)) {
@@ -105,8 +104,7 @@ Ref file_init(const Call& c) {
     set_attr(self, "_featureDataHeads", heads.copy());
     seek_file(f, h.start);
     for (int32_t k = 0; k < h.heads; ++k) {
-        std::vector<uint8_t> rec = read_record(f, data_head_layout());
-        DataHead d = decode_data_head(rec.data());
+        const DataHead d = read_data_head(f);
         Ref entry = own(Py_BuildValue("(iii)", d.start, d.count, static_cast<int>(d.end_flag)));
         check(PyList_Append(heads.get(), entry.get()));
     }
@@ -142,8 +140,7 @@ Ref file_init(const Call& c) {
     }
     int64_t data_start = PyLong_AsLongLong(PyTuple_GET_ITEM(PyList_GET_ITEM(heads.get(), section), 0));
     seek_file(f, data_start);
-    std::vector<uint8_t> field_head_bytes = read_record(f, field_head_layout());
-    FieldHead fh = decode_field_head(field_head_bytes.data());
+    const FieldHead fh = read_field_head(f);
     Ref field_struct = own(PyDict_New());
     dict_set(field_struct.get(), "fieldCount", py_int(fh.field_count));
     dict_set(field_struct.get(), "fieldLength", py_int(fh.fields_length));
@@ -154,8 +151,7 @@ Ref file_init(const Call& c) {
 
     Ref fields = own(PyList_New(0));
     for (int k = 0; k < fh.field_count; ++k) {
-        std::vector<uint8_t> rec = read_record(f, field_layout());
-        FieldDescription d = decode_field(rec.data());
+        const FieldDescription d = read_field(f);
         Ref field = own(PyDict_New());
         dict_set(field.get(), "name", decode_text(self, d.name, encoding));
         dict_set(field.get(), "type", py_str(field_type_text(d.type_code)));
