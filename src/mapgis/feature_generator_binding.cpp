@@ -12,6 +12,7 @@
 #include "mapgis/attribute_values.hpp"
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/feature_kinds.hpp"
+#include "mapgis/own_methods.hpp"
 #include "mapgis/py_helpers.hpp"
 #include "mapgis/record_fields.hpp"
 #include "mapgis/vector_header.hpp"
@@ -73,17 +74,6 @@ void unpack_three(PyObject* value, Ref out[3]) {
     if (PyErr_Occurred()) throw PythonErrorSet{};
 }
 
-// The decoders as TivenBase defined them at start-up (kept for the process).
-PyObject* g_base_bytes_to_str = nullptr;
-PyObject* g_base_bytes_integer = nullptr;
-
-// Is obj.name still the decoder that TivenBase defined (neither overridden
-// nor replaced)? Then it runs natively.
-bool is_base_decoder(PyObject* self, PyObject* name, PyObject* original, Ref& found) {
-    found = own(PyObject_GetAttr(self, name));
-    return original && found.get() == original;
-}
-
 // The attribute decoder for one record: the fields as the object holds them.
 class AttributeDecoder {
 public:
@@ -92,8 +82,10 @@ public:
         Ref fs = own(PyObject_GetAttr(self, n.FieldStruct));
         fields_ = field_item(fs.get(), n.fields);
         encoding_ = own(PyObject_GetAttr(self, n.Encoding));
-        native_text_ = is_base_decoder(self, n.bytesToStr, g_base_bytes_to_str, to_str_);
-        native_int_ = is_base_decoder(self, n.bytesInteger, g_base_bytes_integer, to_int_);
+        to_str_ = own(PyObject_GetAttr(self, n.bytesToStr));
+        to_int_ = own(PyObject_GetAttr(self, n.bytesInteger));
+        native_text_ = is_own_method(self, to_str_.get(), own_methods().bytes_to_str, MethodKind::Static);
+        native_int_ = is_own_method(self, to_int_.get(), own_methods().bytes_integer, MethodKind::Static);
         if (native_text_) {
             native_text_ = false;
             if (PyUnicode_CheckExact(encoding_.get())) {
@@ -526,21 +518,7 @@ private:
     FeatureWalk walk_;
 };
 
-PyObject* g_get_feature = nullptr;
-
 }  // namespace
-
-void remember_base_decoders(PyObject* tiven_base) {
-    g_base_bytes_to_str = own(PyObject_GetAttrString(tiven_base, "bytesToStr")).release();
-    g_base_bytes_integer = own(PyObject_GetAttrString(tiven_base, "bytesInteger")).release();
-}
-
-void remember_get_feature(PyObject* function) { g_get_feature = Ref::borrow(function).release(); }
-
-bool is_own_get_feature(PyObject* bound, PyObject* self) {
-    return g_get_feature && PyMethod_Check(bound) && PyMethod_GET_FUNCTION(bound) == g_get_feature &&
-           PyMethod_GET_SELF(bound) == self;
-}
 
 Ref make_feature_generator(PyObject* self) {
     return make_generator(std::make_unique<FeatureGenerator>(self), "getFeature", "MapGisFile.getFeature");

@@ -17,9 +17,6 @@ void set_attr(PyObject* obj, const char* name, Ref value);
 Ref get_item(PyObject* obj, const char* key);
 Ref py_bytes(std::string_view data);
 
-// obj.name(args...) with the given positional arguments.
-Ref call_method(PyObject* obj, const char* name, PyObject* a = nullptr, PyObject* b = nullptr);
-
 // The value as a 64-bit offset or count: an int (or an object with
 // __index__), OverflowError beyond 64 bits.
 int64_t as_int64(PyObject* value);

@@ -26,13 +26,6 @@ Ref py_bytes(std::string_view data) {
     return own(PyBytes_FromStringAndSize(data.data(), static_cast<Py_ssize_t>(data.size())));
 }
 
-Ref call_method(PyObject* obj, const char* name, PyObject* a, PyObject* b) {
-    Ref fn = get_attr(obj, name);
-    PyObject* args[2] = {a, b};
-    size_t n = a ? (b ? 2 : 1) : 0;
-    return own(PyObject_Vectorcall(fn.get(), args, n, nullptr));
-}
-
 int64_t as_int64(PyObject* value) {
     if (PyLong_CheckExact(value)) {
         long long v = PyLong_AsLongLong(value);

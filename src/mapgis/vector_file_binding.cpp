@@ -5,6 +5,7 @@
 #include "core/module_state.hpp"
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/geojson_export.hpp"
+#include "mapgis/own_methods.hpp"
 #include "mapgis/py_helpers.hpp"
 #include "mapgis/vector_header.hpp"
 #include "mapgis/vertices.hpp"
@@ -171,39 +172,7 @@ Ref describe_property(const Call& c) {
     return own(PyObject_CallMethod(fs.get(), "get", "s", "fields"));
 }
 
-Ref get_capabilities(const Call& c) {
-    PyObject* self = c[arg(kSelfOnly, "self")];
-    Ref file_type = get_attr(self, "FileType");
-    if (file_type.get() == Py_None) return py_none();
-    Ref d = own(PyDict_New());
-    dict_set(d.get(), "type", py_str("FeatureCollection"));
-    dict_set(d.get(), "fileType", std::move(file_type));
-    dict_set(d.get(), "timeStamp", get_attr(self, "TimeStamp"));
-    Ref file_name = get_attr(self, "FileName");
-    Ref base = os_path("basename", file_name.get());
-    Ref parts = os_path("splitext", base.get());
-    dict_set(d.get(), "name", own(PySequence_GetItem(parts.get(), 0)));
-    dict_set(d.get(), "bbox", get_attr(self, "BBox"));
-    Ref crs = own(PyDict_New());
-    dict_set(crs.get(), "type", py_str("name"));
-    Ref props = own(PyDict_New());
-    Ref epsg = get_attr(self, "EPSG");
-    Ref empty = py_str("");
-    Ref epsg_text = own(PyObject_Format(epsg.get(), empty.get()));
-    dict_set(props.get(), "name", own(PyUnicode_FromFormat("EPSG:%U", epsg_text.get())));
-    dict_set(props.get(), "parameters", get_attr(self, "Parameters"));
-    dict_set(props.get(), "crs", py_none());
-    dict_set(crs.get(), "properties", std::move(props));
-    dict_set(d.get(), "crs", std::move(crs));
-    Ref fs = get_attr(self, "FieldStruct");
-    if (fs.get() != Py_None) {
-        Ref summary = own(PyDict_New());
-        dict_set(summary.get(), "fieldCount", get_item(fs.get(), "fieldCount"));
-        dict_set(summary.get(), "featureCount", get_item(fs.get(), "featureCount"));
-        dict_set(d.get(), "properties", std::move(summary));
-    }
-    return d;
-}
+Ref get_capabilities(const Call& c) { return file_capabilities(c[arg(kSelfOnly, "self")]); }
 
 Ref get_feature(const Call& c) { return make_feature_generator(c[arg(kSelfOnly, "self")]); }
 
@@ -239,7 +208,6 @@ const Method kSaveAsGeoJson{
 }  // namespace
 
 void add_mapgis_file_class(ModuleState& st) {
-    remember_base_decoders(st.TivenBase.get());
     ClassBuilder b("MapGisFile", st.TivenBase.get(),
                    "MapGis点线面文件读取类\n\n"
                    "    用法：MapGisFile('roads.WL').saveAsGeoJson('roads.geojson')\n");
@@ -260,7 +228,7 @@ void add_mapgis_file_class(ModuleState& st) {
     b.attr("__FeatureNode", py_str(kFeatureNode));
     b.method(kInit).method(kDescribeProperty).method(kGetCapabilities).method(kGetFeature).method(kSaveAsGeoJson);
     st.MapGisFile = b.finish();
-    remember_get_feature(own(PyObject_GetAttrString(st.MapGisFile.get(), "getFeature")).get());
+    remember_own_methods(st.TivenBase.get(), st.MapGisFile.get());
 }
 
 }  // namespace tiven
