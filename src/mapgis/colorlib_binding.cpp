@@ -2,7 +2,8 @@
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "mapgis/colour_library.hpp"
-#include "mapgis/py_helpers.hpp"
+#include "mapgis/colour_library_search.hpp"
+#include "mapgis/object_access.hpp"
 #include "mapgis/record_fields.hpp"
 
 namespace tiven {

@@ -10,10 +10,12 @@
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "mapgis/attribute_values.hpp"
+#include "mapgis/binary_file_binding.hpp"
+#include "mapgis/colour_library_search.hpp"
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/feature_kinds.hpp"
+#include "mapgis/object_access.hpp"
 #include "mapgis/own_methods.hpp"
-#include "mapgis/py_helpers.hpp"
 #include "mapgis/record_fields.hpp"
 #include "mapgis/vector_header.hpp"
 

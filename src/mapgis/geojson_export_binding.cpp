@@ -9,15 +9,13 @@
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "mapgis/feature_generator.hpp"
-#include "mapgis/geojson_writer.hpp"
+#include "mapgis/object_access.hpp"
+#include "mapgis/output_file.hpp"
 #include "mapgis/own_methods.hpp"
-#include "mapgis/py_helpers.hpp"
 
 namespace tiven::mapgis {
 
 namespace {
-
-void set_item(PyObject* d, const char* key, Ref value) { check(PyDict_SetItemString(d, key, value.get())); }
 
 // Text is handed to the disk once this much is pending (between features only,
 // so a feature that fails to encode never reaches the file).

@@ -1,8 +1,9 @@
 // MapGisProject: the reader of MapGIS project files as a Python class.
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "mapgis/binary_file_binding.hpp"
+#include "mapgis/object_access.hpp"
 #include "mapgis/project_reader.hpp"
-#include "mapgis/py_helpers.hpp"
 
 namespace tiven {
 

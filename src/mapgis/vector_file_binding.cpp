@@ -3,10 +3,11 @@
 // queries, the feature generator and the GeoJSON export.
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "mapgis/binary_file_binding.hpp"
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/geojson_export.hpp"
+#include "mapgis/object_access.hpp"
 #include "mapgis/own_methods.hpp"
-#include "mapgis/py_helpers.hpp"
 #include "mapgis/vector_header.hpp"
 #include "mapgis/vertices.hpp"
 
@@ -15,8 +16,6 @@ namespace tiven {
 namespace {
 
 using namespace mapgis;
-
-void dict_set(PyObject* d, const char* key, Ref value) { check(PyDict_SetItemString(d, key, value.get())); }
 
 bool text_equals(PyObject* text, const char* literal) {
     Ref lit = py_str(literal);
@@ -85,18 +84,18 @@ Ref file_init(const Call& c) {
     set_attr(self, "EPSG", py_int(epsg));
 
     Ref parameters = own(PyDict_New());
-    dict_set(parameters.get(), "projectionTypeCode", std::move(projection_type));
-    dict_set(parameters.get(), "fileTypeCode", py_int(h.file_type_code));
-    dict_set(parameters.get(), "ellipsoidCode", std::move(ellipsoid_code));
-    dict_set(parameters.get(), "unitsCode", std::move(units));
-    dict_set(parameters.get(), "central_meridian", py_float(h.central_meridian));
-    dict_set(parameters.get(), "latitude_of_origin", py_float(h.latitude_of_origin));
-    dict_set(parameters.get(), "standard_parallel_1", py_float(h.standard_parallel_1));
-    dict_set(parameters.get(), "standard_parallel_2", py_float(h.standard_parallel_2));
-    dict_set(parameters.get(), "false_easting", py_float(h.false_easting));
-    dict_set(parameters.get(), "false_northing", py_float(h.false_northing));
-    dict_set(parameters.get(), "ellipsoidElevation", py_float(h.ellipsoid_elevation));
-    dict_set(parameters.get(), "projectionElevation", py_float(h.projection_elevation));
+    set_item(parameters.get(), "projectionTypeCode", std::move(projection_type));
+    set_item(parameters.get(), "fileTypeCode", py_int(h.file_type_code));
+    set_item(parameters.get(), "ellipsoidCode", std::move(ellipsoid_code));
+    set_item(parameters.get(), "unitsCode", std::move(units));
+    set_item(parameters.get(), "central_meridian", py_float(h.central_meridian));
+    set_item(parameters.get(), "latitude_of_origin", py_float(h.latitude_of_origin));
+    set_item(parameters.get(), "standard_parallel_1", py_float(h.standard_parallel_1));
+    set_item(parameters.get(), "standard_parallel_2", py_float(h.standard_parallel_2));
+    set_item(parameters.get(), "false_easting", py_float(h.false_easting));
+    set_item(parameters.get(), "false_northing", py_float(h.false_northing));
+    set_item(parameters.get(), "ellipsoidElevation", py_float(h.ellipsoid_elevation));
+    set_item(parameters.get(), "projectionElevation", py_float(h.projection_elevation));
     set_attr(self, "Parameters", std::move(parameters));
 
     // The table is read entry by entry: a count larger than the file holds
@@ -143,26 +142,26 @@ Ref file_init(const Call& c) {
     seek_file(f, data_start);
     const FieldHead fh = read_field_head(f);
     Ref field_struct = own(PyDict_New());
-    dict_set(field_struct.get(), "fieldCount", py_int(fh.field_count));
-    dict_set(field_struct.get(), "fieldLength", py_int(fh.fields_length));
-    dict_set(field_struct.get(), "fieldSize", py_int(fh.field_size));
-    dict_set(field_struct.get(), "recordCount", py_int(record_count));
-    dict_set(field_struct.get(), "featureCount", py_int(feature_count));
+    set_item(field_struct.get(), "fieldCount", py_int(fh.field_count));
+    set_item(field_struct.get(), "fieldLength", py_int(fh.fields_length));
+    set_item(field_struct.get(), "fieldSize", py_int(fh.field_size));
+    set_item(field_struct.get(), "recordCount", py_int(record_count));
+    set_item(field_struct.get(), "featureCount", py_int(feature_count));
     set_attr(self, "FieldStruct", field_struct.copy());
 
     Ref fields = own(PyList_New(0));
     for (int k = 0; k < fh.field_count; ++k) {
         const FieldDescription d = read_field(f);
         Ref field = own(PyDict_New());
-        dict_set(field.get(), "name", decode_text(self, d.name, encoding));
-        dict_set(field.get(), "type", py_str(field_type_text(d.type_code)));
-        dict_set(field.get(), "typeCode", py_int(d.type_code));
-        dict_set(field.get(), "size", py_int(d.size));
-        dict_set(field.get(), "length", py_int(d.length));
-        if (field_has_decimal(d.type_code)) dict_set(field.get(), "decimal", py_int(d.digits));
+        set_item(field.get(), "name", decode_text(self, d.name, encoding));
+        set_item(field.get(), "type", py_str(field_type_text(d.type_code)));
+        set_item(field.get(), "typeCode", py_int(d.type_code));
+        set_item(field.get(), "size", py_int(d.size));
+        set_item(field.get(), "length", py_int(d.length));
+        if (field_has_decimal(d.type_code)) set_item(field.get(), "decimal", py_int(d.digits));
         check(PyList_Append(fields.get(), field.get()));
     }
-    dict_set(field_struct.get(), "fields", std::move(fields));
+    set_item(field_struct.get(), "fields", std::move(fields));
     return py_none();
 }
 

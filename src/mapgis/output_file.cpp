@@ -1,4 +1,4 @@
-#include "mapgis/geojson_writer.hpp"
+#include "mapgis/output_file.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
