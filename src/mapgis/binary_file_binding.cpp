@@ -1,10 +1,9 @@
 #include "mapgis/binary_file_binding.hpp"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace tiven::mapgis {
 
@@ -13,19 +12,7 @@ void open_binary(BinaryFile& file, PyObject* path) {
     if (!PyUnicode_FSConverter(path, &raw)) throw PythonErrorSet{};
     Ref encoded = Ref::steal(raw);
     std::string name(PyBytes_AS_STRING(raw), static_cast<size_t>(PyBytes_GET_SIZE(raw)));
-    struct stat st;
-    if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path);
-        throw PythonErrorSet{};
-    }
-    try {
-        file.open(name);
-    } catch (const Error& e) {
-        // The reader's message starts "[Errno N]"; raise what open() raises.
-        const char* m = e.what();
-        int err = EIO;
-        if (std::strncmp(m, "[Errno ", 7) == 0) err = std::atoi(m + 7);
+    if (int err = file.open(name)) {
         errno = err;
         PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path);
         throw PythonErrorSet{};

@@ -8,6 +8,7 @@
 #include "core/json_text.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
+#include "core/platform_file.hpp"
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/object_access.hpp"
 #include "mapgis/output_file.hpp"
@@ -260,7 +261,7 @@ void refuse_own_source(PyObject* self, const std::string& target) {
         return;
     }
     Ref encoded = Ref::steal(raw);
-    if (same_file(std::string(PyBytes_AS_STRING(raw), static_cast<size_t>(PyBytes_GET_SIZE(raw))), target))
+    if (platform::same_file(std::string(PyBytes_AS_STRING(raw), static_cast<size_t>(PyBytes_GET_SIZE(raw))), target))
         fail("Invalid [fileName] parameter. Should not be the source file.");
 }
 
