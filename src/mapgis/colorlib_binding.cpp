@@ -90,26 +90,28 @@ private:
     const uint8_t* record_ = nullptr;
 };
 
-Ref colorlib_cmyk(const Call& c) {
-    ColourRecord r;
-    if (!r.find(c[arg(kCmykParams, "self")], c[arg(kCmykParams, "index")])) return Ref::borrow(c[arg(kCmykParams, "defaultColor")]);
-    auto v = mapgis::colour_cmyk(r.record());
+Ref cmyk_tuple(const uint8_t* record) {
+    auto v = mapgis::colour_cmyk(record);
     return own(Py_BuildValue("(iiii)", v[0], v[1], v[2], v[3]));
 }
 
-Ref colorlib_rgb(const Call& c) {
-    ColourRecord r;
-    if (!r.find(c[arg(kRgbParams, "self")], c[arg(kRgbParams, "index")])) return Ref::borrow(c[arg(kRgbParams, "defaultColor")]);
-    auto v = mapgis::colour_rgb(r.record());
+Ref rgb_tuple(const uint8_t* record) {
+    auto v = mapgis::colour_rgb(record);
     return own(Py_BuildValue("(iii)", v[0], v[1], v[2]));
 }
 
-Ref colorlib_hex(const Call& c) {
-    ColourRecord r;
-    if (!r.find(c[arg(kHexParams, "self")], c[arg(kHexParams, "index")])) return Ref::borrow(c[arg(kHexParams, "defaultColor")]);
+Ref hex_text(const uint8_t* record) {
     char out[7];
-    mapgis::colour_hex(r.record(), out);
+    mapgis::colour_hex(record, out);
     return own(PyUnicode_FromStringAndSize(out, 7));
+}
+
+// Colour `index` in the form `convert` makes, or defaultColor as it was given.
+template <const auto& kParams, Ref (*convert)(const uint8_t*)>
+Ref colour_lookup(const Call& c) {
+    ColourRecord r;
+    if (!r.find(c[arg(kParams, "self")], c[arg(kParams, "index")])) return Ref::borrow(c[arg(kParams, "defaultColor")]);
+    return convert(r.record());
 }
 
 const Method kInit{
@@ -126,32 +128,31 @@ const Method kCmyk{
     kCmykParams,
     "Union[tuple, None]", ResultCheck::None,
     "颜色号 → (C, M, Y, K) 百分比；颜色号不在 1..count 内时原样返回 defaultColor。",
-    colorlib_cmyk};
+    colour_lookup<kCmykParams, cmyk_tuple>};
 
 const Method kRgb{
     "RGB", MethodKind::Instance,
     kRgbParams,
     "Union[tuple, None]", ResultCheck::None,
     "颜色号 → (R, G, B) 0..255；颜色号不在 1..count 内时原样返回 defaultColor。",
-    colorlib_rgb};
+    colour_lookup<kRgbParams, rgb_tuple>};
 
 const Method kHex{
     "HEX", MethodKind::Instance,
     kHexParams,
     "Union[str, None]", ResultCheck::Str,
     "颜色号 → HTML 颜色 \"#RRGGBB\"；颜色号不在 1..count 内时原样返回 defaultColor。",
-    colorlib_hex};
+    colour_lookup<kHexParams, hex_text>};
 
 }  // namespace
 
 void add_mapgis_colorlib_class(ModuleState& st) {
-    ClassBuilder b("MapGisColorLib", st.TivenBase.get(),
-                   "MapGis色库（青品黄黑-红绿蓝）读取类\n\n"
-                   "    用法：lib = MapGisColorLib(); lib.HEX(5, \"#FFFFFF\")\n");
-    b.attr("__PcolorLibHead", py_str(mapgis::kColourHeadLayout));
-    b.attr("__PcolorLibBody", py_str(mapgis::kColourRecordLayout));
-    b.method(kInit).method(kCmyk).method(kRgb).method(kHex);
-    st.MapGisColorLib = b.finish();
+    st.MapGisColorLib = mapgis::make_reader_class(
+        "MapGisColorLib", st.TivenBase.get(),
+        "MapGis色库（青品黄黑-红绿蓝）读取类\n\n"
+        "    用法：lib = MapGisColorLib(); lib.HEX(5, \"#FFFFFF\")\n",
+        {{"__PcolorLibHead", mapgis::kColourHeadLayout}, {"__PcolorLibBody", mapgis::kColourRecordLayout}},
+        {&kInit, &kCmyk, &kRgb, &kHex});
 }
 
 }  // namespace tiven

@@ -270,14 +270,19 @@ const FeatureKeys& feature_keys() {
     return k;
 }
 
-int64_t FeatureContext::section_start(Py_ssize_t n) const {
-    Ref heads = own(PyObject_GetAttr(self_, names().featureDataHeads));
+namespace {
+// `Start` of entry n of self._featureDataHeads.
+int64_t data_section_start(PyObject* self, Py_ssize_t n) {
+    Ref heads = own(PyObject_GetAttr(self, names().featureDataHeads));
     Ref index = py_int(n);
     Ref entry = own(PyObject_GetItem(heads.get(), index.get()));
     Ref parts[3];
     unpack_three(entry.get(), parts);
     return as_int64(parts[0].get());
 }
+}  // namespace
+
+int64_t FeatureContext::section_start(Py_ssize_t n) const { return data_section_start(self_, n); }
 
 Ref FeatureContext::properties(int64_t index, bool flat) const {
     AttributeDecoder decoder(self_, file_);
@@ -457,12 +462,7 @@ bool FeatureWalk::set_up() {
     Ref field_size = get_item(field_struct.get(), "fieldSize");
     Ref two = py_int(2);
     bool polygon = check(PyObject_RichCompareBool(type_code.get(), two.get(), Py_EQ));
-    Ref heads = get_attr(self, "_featureDataHeads");
-    Ref which = py_int(polygon ? 9 : 2);
-    Ref entry = own(PyObject_GetItem(heads.get(), which.get()));
-    Ref parts[3];
-    unpack_three(entry.get(), parts);
-    int64_t data_start = as_int64(parts[0].get());
+    int64_t data_start = data_section_start(self, polygon ? 9 : 2);
     int64_t field_offset = offset_add(offset_add(data_start, as_int64(field_size.get())),
                                        as_int64(fields_length.get()));
     Ref lib_name = get_attr(self, "PcolorLibFile");

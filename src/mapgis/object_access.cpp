@@ -47,6 +47,14 @@ Ref decode_integer(PyObject* self, std::string_view data) {
     return own(PyObject_VectorcallMethod(name, args, 2, nullptr));
 }
 
+Ref make_reader_class(const char* name, PyObject* base, const char* doc,
+                      std::initializer_list<RecordLayoutAttr> layouts, std::initializer_list<const Method*> methods) {
+    ClassBuilder b(name, base, doc);
+    for (const RecordLayoutAttr& l : layouts) b.attr(l.name, py_str(l.format));
+    for (const Method* m : methods) b.method(*m);
+    return b.finish();
+}
+
 Ref os_path(const char* fn, PyObject* arg) {
     Ref path = get_attr(state().os.get(), "path");
     Ref f = get_attr(path.get(), fn);

@@ -11,19 +11,6 @@ namespace {
 
 using namespace mapgis;
 
-class DictBuilder {
-public:
-    DictBuilder() : d_(own(PyDict_New())) {}
-    DictBuilder& set(const char* key, Ref value) {
-        check(PyDict_SetItemString(d_.get(), key, value.get()));
-        return *this;
-    }
-    Ref take() { return std::move(d_); }
-
-private:
-    Ref d_;
-};
-
 Ref entry_type(PyObject* code) {
     static const char* const names[] = {"LineString", "Point", "Polygon"};
     for (int k = 0; k < 3; ++k) {
@@ -38,6 +25,55 @@ constexpr auto kInitParams = std::to_array<Param>({
     {.name = "file", .annotation = "str", .check = Check::Str},
     {.name = "encoding", .annotation = "str", .check = Check::Str, .value = Default::text("GB2312")},
 });
+
+// self.Description: the head, its texts decoded with `encoding`.
+Ref describe_project(PyObject* self, const ProjectHead& head, Ref ident, PyObject* file, PyObject* encoding) {
+    return DictBuilder()
+        .set("identification", std::move(ident))
+        .set("typeCode", py_int(head.type_code))
+        .set("files", py_int(head.files))
+        .set("title", decode_text(self, head.title, encoding))
+        .set("environment", decode_text(self, head.environment, encoding))
+        .set("layoutWidth", py_float(head.layout_width))
+        .set("layoutHeight", py_float(head.layout_height))
+        .set("layoutRotate", py_float(head.layout_rotate))
+        .set("layoutXoffset", py_float(head.layout_x_offset))
+        .set("layoutYoffset", py_float(head.layout_y_offset))
+        .set("layoutXscale", py_float(head.layout_x_scale))
+        .set("layoutYscale", py_float(head.layout_y_scale))
+        .set("xMin", py_float(head.x_min))
+        .set("yMin", py_float(head.y_min))
+        .set("xMax", py_float(head.x_max))
+        .set("yMax", py_float(head.y_max))
+        .set("sourceFile", Ref::borrow(file))
+        .take();
+}
+
+// One item of self.Files.
+Ref describe_entry(PyObject* self, const ProjectEntry& e, PyObject* encoding) {
+    Ref type = decode_integer(self, e.type);
+    return DictBuilder()
+        .set("type", entry_type(type.get()))
+        .set("statusCode", decode_integer(self, e.status_code))
+        .set("file", decode_text(self, e.file, encoding))
+        .set("description", decode_text(self, e.description, encoding))
+        .set("xmin", py_float(e.x_min))
+        .set("ymin", py_float(e.y_min))
+        .set("xmax", py_float(e.x_max))
+        .set("ymax", py_float(e.y_max))
+        .set("userType", decode_integer(self, e.user_type))
+        .set("groupCode", decode_integer(self, e.group_code))
+        .set("netWorkData", decode_text(self, e.net_work_data, encoding))
+        .set("scaleMin", py_float(e.scale_min))
+        .set("scaleMax", py_float(e.scale_max))
+        .set("labelFlag", decode_integer(self, e.label_flag))
+        .set("labelFields", decode_text(self, e.label_fields, encoding))
+        .set("labelHeight", py_float(e.label_height))
+        .set("labelColor", py_int(e.label_color))
+        .set("labelFont", decode_integer(self, e.label_font))
+        .set("legendType", decode_integer(self, e.legend_type))
+        .take();
+}
 
 Ref project_init(const Call& c) {
     PyObject* self = c[arg(kInitParams, "self")];
@@ -58,52 +94,13 @@ Ref project_init(const Call& c) {
         PyErr_SetObject(PyExc_Exception, own(PyUnicode_FromFormat("[%U] format invalid.", file)).get());
         throw PythonErrorSet{};
     }
-    DictBuilder d;
-    d.set("identification", std::move(ident))
-        .set("typeCode", py_int(head.type_code))
-        .set("files", py_int(head.files))
-        .set("title", decode_text(self, head.title, encoding))
-        .set("environment", decode_text(self, head.environment, encoding))
-        .set("layoutWidth", py_float(head.layout_width))
-        .set("layoutHeight", py_float(head.layout_height))
-        .set("layoutRotate", py_float(head.layout_rotate))
-        .set("layoutXoffset", py_float(head.layout_x_offset))
-        .set("layoutYoffset", py_float(head.layout_y_offset))
-        .set("layoutXscale", py_float(head.layout_x_scale))
-        .set("layoutYscale", py_float(head.layout_y_scale))
-        .set("xMin", py_float(head.x_min))
-        .set("yMin", py_float(head.y_min))
-        .set("xMax", py_float(head.x_max))
-        .set("yMax", py_float(head.y_max))
-        .set("sourceFile", Ref::borrow(file));
-    set_attr(self, "Description", d.take());
+    set_attr(self, "Description", describe_project(self, head, std::move(ident), file, encoding));
     Ref files = own(PyList_New(0));
     set_attr(self, "Files", files.copy());
     // Records follow the head back to back; a short one is the struct error.
     for (int k = 0; k < head.files; ++k) {
         const ProjectEntry e = read_project_entry(f);
-        Ref type = decode_integer(self, e.type);
-        DictBuilder entry;
-        entry.set("type", entry_type(type.get()))
-            .set("statusCode", decode_integer(self, e.status_code))
-            .set("file", decode_text(self, e.file, encoding))
-            .set("description", decode_text(self, e.description, encoding))
-            .set("xmin", py_float(e.x_min))
-            .set("ymin", py_float(e.y_min))
-            .set("xmax", py_float(e.x_max))
-            .set("ymax", py_float(e.y_max))
-            .set("userType", decode_integer(self, e.user_type))
-            .set("groupCode", decode_integer(self, e.group_code))
-            .set("netWorkData", decode_text(self, e.net_work_data, encoding))
-            .set("scaleMin", py_float(e.scale_min))
-            .set("scaleMax", py_float(e.scale_max))
-            .set("labelFlag", decode_integer(self, e.label_flag))
-            .set("labelFields", decode_text(self, e.label_fields, encoding))
-            .set("labelHeight", py_float(e.label_height))
-            .set("labelColor", py_int(e.label_color))
-            .set("labelFont", decode_integer(self, e.label_font))
-            .set("legendType", decode_integer(self, e.legend_type));
-        check(PyList_Append(files.get(), entry.take().get()));
+        check(PyList_Append(files.get(), describe_entry(self, e, encoding).get()));
     }
     return py_none();
 }
@@ -120,15 +117,12 @@ const Method kInit{
 }  // namespace
 
 void add_mapgis_project_class(ModuleState& st) {
-    ClassBuilder b("MapGisProject", st.TivenBase.get(),
-                   "MapGis工程文件（MPJ）读取类。\n\n"
-                   "    用法：\n"
-                   "        project = MapGisProject('demo.MPJ')\n"
-                   "        project.Description, project.Files\n");
-    b.attr("__ProjectHead", py_str(kProjectHead));
-    b.attr("__ProjectBody", py_str(kProjectBody));
-    b.method(kInit);
-    st.MapGisProject = b.finish();
+    st.MapGisProject = make_reader_class("MapGisProject", st.TivenBase.get(),
+                                         "MapGis工程文件（MPJ）读取类。\n\n"
+                                         "    用法：\n"
+                                         "        project = MapGisProject('demo.MPJ')\n"
+                                         "        project.Description, project.Files\n",
+                                         {{"__ProjectHead", kProjectHead}, {"__ProjectBody", kProjectBody}}, {&kInit});
 }
 
 }  // namespace tiven

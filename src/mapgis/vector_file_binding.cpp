@@ -40,18 +40,135 @@ constexpr auto kSaveAsGeoJsonParams = std::to_array<Param>({
     {.name = "fileName", .annotation = "str", .check = Check::Str},
 });
 
+[[noreturn]] void fail_file_format(PyObject* path) {
+    PyErr_SetObject(PyExc_Exception, own(PyUnicode_FromFormat("[%U] invalid file format.", path)).get());
+    throw PythonErrorSet{};
+}
+
+// Every attribute the object has before the file is read.
+void start_attributes(PyObject* self, PyObject* colour_library, PyObject* encoding) {
+    for (const char* name : {"FileName", "FileType", "BBox", "EPSG", "Parameters", "TimeStamp", "RecordCount", "FeatureCount"})
+        set_attr(self, name, py_none());
+    set_attr(self, "PcolorLibFile", Ref::borrow(colour_library));
+    set_attr(self, "Encoding", Ref::borrow(encoding));
+    set_attr(self, "FieldStruct", py_none());
+    set_attr(self, "StyleItems", py_none());
+}
+
+// BBox, EPSG and Parameters from the head.
+void set_reference_system(PyObject* self, const FileHead& h) {
+    set_attr(self, "BBox", own(Py_BuildValue("[dddd]", h.x_min, h.y_min, h.x_max, h.y_max)));
+    // The one-byte codes go through the object's decoder, in this order.
+    auto code = [self](uint8_t byte) {
+        return decode_integer(self, std::string_view(reinterpret_cast<const char*>(&byte), 1));
+    };
+    Ref projection_type = code(h.projection_type);
+    Ref ellipsoid_code = code(h.ellipsoid_code);
+    Ref units = code(h.units);
+    Ref crs = code(h.crs);
+    int64_t epsg = epsg_code(as_int64(crs.get()), as_int64(projection_type.get()), as_int64(ellipsoid_code.get()),
+                             as_int64(units.get()));
+    set_attr(self, "EPSG", py_int(epsg));
+    set_attr(self, "Parameters", DictBuilder()
+                                     .set("projectionTypeCode", std::move(projection_type))
+                                     .set("fileTypeCode", py_int(h.file_type_code))
+                                     .set("ellipsoidCode", std::move(ellipsoid_code))
+                                     .set("unitsCode", std::move(units))
+                                     .set("central_meridian", py_float(h.central_meridian))
+                                     .set("latitude_of_origin", py_float(h.latitude_of_origin))
+                                     .set("standard_parallel_1", py_float(h.standard_parallel_1))
+                                     .set("standard_parallel_2", py_float(h.standard_parallel_2))
+                                     .set("false_easting", py_float(h.false_easting))
+                                     .set("false_northing", py_float(h.false_northing))
+                                     .set("ellipsoidElevation", py_float(h.ellipsoid_elevation))
+                                     .set("projectionElevation", py_float(h.projection_elevation))
+                                     .take());
+}
+
+// self._featureDataHeads. The table is read entry by entry: a count larger
+// than the file holds ends in the struct error at the first short entry,
+// nothing allocated ahead.
+Ref read_section_table(PyObject* self, BinaryFile& f, const FileHead& h) {
+    Ref heads = own(PyList_New(0));
+    set_attr(self, "_featureDataHeads", heads.copy());
+    seek_file(f, h.start);
+    for (int32_t k = 0; k < h.heads; ++k) {
+        const DataHead d = read_data_head(f);
+        Ref entry = own(Py_BuildValue("(iii)", d.start, d.count, static_cast<int>(d.end_flag)));
+        check(PyList_Append(heads.get(), entry.get()));
+    }
+    return heads;
+}
+
+struct Counts {
+    int64_t records, features;
+};
+
+// FileType and the counts, for a type code that agrees with the magic text.
+Counts set_file_type(PyObject* self, const FileHead& h, PyObject* magic, PyObject* path) {
+    Counts n;
+    if (h.file_type_code == 0 && text_equals(magic, kLineMagic)) {
+        set_attr(self, "FileType", py_str("LineString"));
+        n = {int64_t{h.total} - 1, h.valid};
+    } else if (h.file_type_code == 1 && text_equals(magic, kPointMagic)) {
+        set_attr(self, "FileType", py_str("Point"));
+        n = {int64_t{h.total} - 1, h.valid};
+    } else if (h.file_type_code == 2 && text_equals(magic, kPolygonMagic)) {
+        set_attr(self, "FileType", py_str("Polygon"));
+        n = {int64_t{h.total_polygons} - 1, h.valid_polygons};
+    } else {
+        fail_file_format(path);
+    }
+    set_attr(self, "RecordCount", py_int(n.records));
+    set_attr(self, "FeatureCount", py_int(n.features));
+    if (h.file_type_code == 2) {
+        set_attr(self, "ArcTotalCount", py_int(int64_t{h.total} - 1));
+        set_attr(self, "ArcValidCount", py_int(h.valid));
+    }
+    return n;
+}
+
+// self.FieldStruct: the attribute section's head and its field descriptions.
+void read_field_structure(PyObject* self, BinaryFile& f, PyObject* heads, int32_t file_type_code, Counts n,
+                          PyObject* encoding) {
+    Py_ssize_t section = file_type_code == 2 ? 9 : 2;
+    if (PyList_GET_SIZE(heads) <= section) {
+        PyErr_SetString(PyExc_IndexError, "list index out of range");
+        throw PythonErrorSet{};
+    }
+    int64_t data_start = PyLong_AsLongLong(PyTuple_GET_ITEM(PyList_GET_ITEM(heads, section), 0));
+    seek_file(f, data_start);
+    const FieldHead fh = read_field_head(f);
+    Ref field_struct = DictBuilder()
+                           .set("fieldCount", py_int(fh.field_count))
+                           .set("fieldLength", py_int(fh.fields_length))
+                           .set("fieldSize", py_int(fh.field_size))
+                           .set("recordCount", py_int(n.records))
+                           .set("featureCount", py_int(n.features))
+                           .take();
+    set_attr(self, "FieldStruct", field_struct.copy());
+
+    Ref fields = own(PyList_New(0));
+    for (int k = 0; k < fh.field_count; ++k) {
+        const FieldDescription d = read_field(f);
+        DictBuilder field;
+        field.set("name", decode_text(self, d.name, encoding))
+            .set("type", py_str(field_type_text(d.type_code)))
+            .set("typeCode", py_int(d.type_code))
+            .set("size", py_int(d.size))
+            .set("length", py_int(d.length));
+        if (field_has_decimal(d.type_code)) field.set("decimal", py_int(d.digits));
+        check(PyList_Append(fields.get(), field.take().get()));
+    }
+    set_item(field_struct.get(), "fields", std::move(fields));
+}
+
 Ref file_init(const Call& c) {
     PyObject* self = c[arg(kInitParams, "self")];
     PyObject* path = c[arg(kInitParams, "mapGisFile")];
     PyObject* encoding = c[arg(kInitParams, "encoding")];
     call_base_init(c, self);
-    for (const char* name : {"FileName", "FileType", "BBox", "EPSG", "Parameters", "TimeStamp", "RecordCount", "FeatureCount"})
-        set_attr(self, name, py_none());
-    set_attr(self, "PcolorLibFile", Ref::borrow(c[arg(kInitParams, "mapGisColorLib")]));
-    set_attr(self, "Encoding", Ref::borrow(encoding));
-    set_attr(self, "FieldStruct", py_none());
-    set_attr(self, "StyleItems", py_none());
-
+    start_attributes(self, c[arg(kInitParams, "mapGisColorLib")], encoding);
     Ref isfile = os_path("isfile", path);
     if (!check(PyObject_IsTrue(isfile.get()))) {
         PyErr_SetObject(PyExc_FileNotFoundError, path);
@@ -65,103 +182,12 @@ Ref file_init(const Call& c) {
     const FileHead h = read_file_head(f);
     Ref magic = decode_text(self, h.identification, encoding);
     if (!text_equals(magic.get(), kLineMagic) && !text_equals(magic.get(), kPointMagic) &&
-        !text_equals(magic.get(), kPolygonMagic)) {
-        PyErr_SetObject(PyExc_Exception, own(PyUnicode_FromFormat("[%U] invalid file format.", path)).get());
-        throw PythonErrorSet{};
-    }
-    Ref bbox = own(Py_BuildValue("[dddd]", h.x_min, h.y_min, h.x_max, h.y_max));
-    set_attr(self, "BBox", std::move(bbox));
-    // The one-byte codes go through the object's decoder, in this order.
-    auto code = [self](uint8_t byte) {
-        return decode_integer(self, std::string_view(reinterpret_cast<const char*>(&byte), 1));
-    };
-    Ref projection_type = code(h.projection_type);
-    Ref ellipsoid_code = code(h.ellipsoid_code);
-    Ref units = code(h.units);
-    Ref crs = code(h.crs);
-    int64_t epsg = epsg_code(as_int64(crs.get()), as_int64(projection_type.get()), as_int64(ellipsoid_code.get()),
-                             as_int64(units.get()));
-    set_attr(self, "EPSG", py_int(epsg));
-
-    Ref parameters = own(PyDict_New());
-    set_item(parameters.get(), "projectionTypeCode", std::move(projection_type));
-    set_item(parameters.get(), "fileTypeCode", py_int(h.file_type_code));
-    set_item(parameters.get(), "ellipsoidCode", std::move(ellipsoid_code));
-    set_item(parameters.get(), "unitsCode", std::move(units));
-    set_item(parameters.get(), "central_meridian", py_float(h.central_meridian));
-    set_item(parameters.get(), "latitude_of_origin", py_float(h.latitude_of_origin));
-    set_item(parameters.get(), "standard_parallel_1", py_float(h.standard_parallel_1));
-    set_item(parameters.get(), "standard_parallel_2", py_float(h.standard_parallel_2));
-    set_item(parameters.get(), "false_easting", py_float(h.false_easting));
-    set_item(parameters.get(), "false_northing", py_float(h.false_northing));
-    set_item(parameters.get(), "ellipsoidElevation", py_float(h.ellipsoid_elevation));
-    set_item(parameters.get(), "projectionElevation", py_float(h.projection_elevation));
-    set_attr(self, "Parameters", std::move(parameters));
-
-    // The table is read entry by entry: a count larger than the file holds
-    // ends in the struct error at the first short entry, nothing allocated ahead.
-    Ref heads = own(PyList_New(0));
-    set_attr(self, "_featureDataHeads", heads.copy());
-    seek_file(f, h.start);
-    for (int32_t k = 0; k < h.heads; ++k) {
-        const DataHead d = read_data_head(f);
-        Ref entry = own(Py_BuildValue("(iii)", d.start, d.count, static_cast<int>(d.end_flag)));
-        check(PyList_Append(heads.get(), entry.get()));
-    }
-
-    int64_t record_count, feature_count;
-    if (h.file_type_code == 0 && text_equals(magic.get(), kLineMagic)) {
-        set_attr(self, "FileType", py_str("LineString"));
-        record_count = int64_t{h.total} - 1;
-        feature_count = h.valid;
-    } else if (h.file_type_code == 1 && text_equals(magic.get(), kPointMagic)) {
-        set_attr(self, "FileType", py_str("Point"));
-        record_count = int64_t{h.total} - 1;
-        feature_count = h.valid;
-    } else if (h.file_type_code == 2 && text_equals(magic.get(), kPolygonMagic)) {
-        set_attr(self, "FileType", py_str("Polygon"));
-        record_count = int64_t{h.total_polygons} - 1;
-        feature_count = h.valid_polygons;
-    } else {
-        PyErr_SetObject(PyExc_Exception, own(PyUnicode_FromFormat("[%U] invalid file format.", path)).get());
-        throw PythonErrorSet{};
-    }
-    set_attr(self, "RecordCount", py_int(record_count));
-    set_attr(self, "FeatureCount", py_int(feature_count));
-    if (h.file_type_code == 2) {
-        set_attr(self, "ArcTotalCount", py_int(int64_t{h.total} - 1));
-        set_attr(self, "ArcValidCount", py_int(h.valid));
-    }
-
-    Py_ssize_t section = h.file_type_code == 2 ? 9 : 2;
-    if (PyList_GET_SIZE(heads.get()) <= section) {
-        PyErr_SetString(PyExc_IndexError, "list index out of range");
-        throw PythonErrorSet{};
-    }
-    int64_t data_start = PyLong_AsLongLong(PyTuple_GET_ITEM(PyList_GET_ITEM(heads.get(), section), 0));
-    seek_file(f, data_start);
-    const FieldHead fh = read_field_head(f);
-    Ref field_struct = own(PyDict_New());
-    set_item(field_struct.get(), "fieldCount", py_int(fh.field_count));
-    set_item(field_struct.get(), "fieldLength", py_int(fh.fields_length));
-    set_item(field_struct.get(), "fieldSize", py_int(fh.field_size));
-    set_item(field_struct.get(), "recordCount", py_int(record_count));
-    set_item(field_struct.get(), "featureCount", py_int(feature_count));
-    set_attr(self, "FieldStruct", field_struct.copy());
-
-    Ref fields = own(PyList_New(0));
-    for (int k = 0; k < fh.field_count; ++k) {
-        const FieldDescription d = read_field(f);
-        Ref field = own(PyDict_New());
-        set_item(field.get(), "name", decode_text(self, d.name, encoding));
-        set_item(field.get(), "type", py_str(field_type_text(d.type_code)));
-        set_item(field.get(), "typeCode", py_int(d.type_code));
-        set_item(field.get(), "size", py_int(d.size));
-        set_item(field.get(), "length", py_int(d.length));
-        if (field_has_decimal(d.type_code)) set_item(field.get(), "decimal", py_int(d.digits));
-        check(PyList_Append(fields.get(), field.get()));
-    }
-    set_item(field_struct.get(), "fields", std::move(fields));
+        !text_equals(magic.get(), kPolygonMagic))
+        fail_file_format(path);
+    set_reference_system(self, h);
+    Ref heads = read_section_table(self, f, h);
+    const Counts n = set_file_type(self, h, magic.get(), path);
+    read_field_structure(self, f, heads.get(), h.file_type_code, n, encoding);
     return py_none();
 }
 
@@ -207,26 +233,26 @@ const Method kSaveAsGeoJson{
 }  // namespace
 
 void add_mapgis_file_class(ModuleState& st) {
-    ClassBuilder b("MapGisFile", st.TivenBase.get(),
-                   "MapGis点线面文件读取类\n\n"
-                   "    用法：MapGisFile('roads.WL').saveAsGeoJson('roads.geojson')\n");
-    b.attr("__FeatureFileHead", py_str(kFeatureFileHead));
-    b.attr("__FeatureDataHead", py_str(kFeatureDataHead));
-    b.attr("__FeatureFieldHead", py_str(kFeatureFieldHead));
-    b.attr("__FeatureField", py_str(kFeatureField));
-    b.attr("__FeaturePointHead", py_str(kFeaturePointHead));
-    b.attr("__FeaturePointString", py_str(kFeaturePointString));
-    b.attr("__FeaturePointMarker", py_str(kFeaturePointMarker));
-    b.attr("__FeaturePointCircle", py_str(kFeaturePointCircle));
-    b.attr("__FeaturePointArc", py_str(kFeaturePointArc));
-    b.attr("__FeaturePointImage", py_str(kFeaturePointImage));
-    b.attr("__FeaturePointText", py_str(kFeaturePointText));
-    b.attr("__FeaturePolyline", py_str(kFeaturePolyline));
-    b.attr("__FeaturePolygon", py_str(kFeaturePolygon));
-    b.attr("__Topology", py_str(kTopology));
-    b.attr("__FeatureNode", py_str(kFeatureNode));
-    b.method(kInit).method(kDescribeProperty).method(kGetCapabilities).method(kGetFeature).method(kSaveAsGeoJson);
-    st.MapGisFile = b.finish();
+    const char* doc =
+        "MapGis点线面文件读取类\n\n"
+        "    用法：MapGisFile('roads.WL').saveAsGeoJson('roads.geojson')\n";
+    st.MapGisFile = make_reader_class("MapGisFile", st.TivenBase.get(), doc, {
+        {"__FeatureFileHead", kFeatureFileHead},
+        {"__FeatureDataHead", kFeatureDataHead},
+        {"__FeatureFieldHead", kFeatureFieldHead},
+        {"__FeatureField", kFeatureField},
+        {"__FeaturePointHead", kFeaturePointHead},
+        {"__FeaturePointString", kFeaturePointString},
+        {"__FeaturePointMarker", kFeaturePointMarker},
+        {"__FeaturePointCircle", kFeaturePointCircle},
+        {"__FeaturePointArc", kFeaturePointArc},
+        {"__FeaturePointImage", kFeaturePointImage},
+        {"__FeaturePointText", kFeaturePointText},
+        {"__FeaturePolyline", kFeaturePolyline},
+        {"__FeaturePolygon", kFeaturePolygon},
+        {"__Topology", kTopology},
+        {"__FeatureNode", kFeatureNode},
+    }, {&kInit, &kDescribeProperty, &kGetCapabilities, &kGetFeature, &kSaveAsGeoJson});
     remember_own_methods(st.TivenBase.get(), st.MapGisFile.get());
 }
 
