@@ -23,31 +23,25 @@ int64_t attribute_width(int64_t type_code) noexcept {
 }
 
 namespace {
-void pad_left(std::string& out, const std::string& text, size_t width) {
-    if (text.size() < width) out.append(width - text.size(), '0');
-    out += text;
+// a-b-c with each part padded with zeros on the left to its width, as the
+// '0>' fill of a format pads (zeros go before a sign).
+std::string joined(const std::string (&parts)[3], const size_t (&widths)[3], char separator) {
+    std::string out;
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0) out += separator;
+        if (parts[k].size() < widths[k]) out.append(widths[k] - parts[k].size(), '0');
+        out += parts[k];
+    }
+    return out;
 }
 }  // namespace
 
 std::string format_date(unsigned year, unsigned month, unsigned day) {
-    std::string out;
-    pad_left(out, std::to_string(year), 4);
-    out += '-';
-    pad_left(out, std::to_string(month), 2);
-    out += '-';
-    pad_left(out, std::to_string(day), 2);
-    return out;
+    return joined({std::to_string(year), std::to_string(month), std::to_string(day)}, {4, 2, 2}, '-');
 }
 
 std::string format_time(unsigned hour, unsigned minute, double seconds) {
-    std::string out;
-    pad_left(out, std::to_string(hour), 2);
-    out += ':';
-    pad_left(out, std::to_string(minute), 2);
-    out += ':';
-    // Zeros go before a sign, as the '0>' fill of a format does.
-    pad_left(out, format_fixed(seconds, 3), 6);
-    return out;
+    return joined({std::to_string(hour), std::to_string(minute), format_fixed(seconds, 3)}, {2, 2, 6}, ':');
 }
 
 double round_through_text(double x, int decimals) {

@@ -10,24 +10,23 @@
 #include <vector>
 
 #include "core/error.hpp"
+#include "core/platform_file.hpp"
 
 namespace tiven::mapgis {
 
 class BinaryFile {
 public:
     BinaryFile() = default;
-    explicit BinaryFile(const std::string& path) { open(path); }
     ~BinaryFile() { close(); }
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
-    BinaryFile(BinaryFile&& o) noexcept;
 
-    // Throws OSError/FileNotFoundError with the system's message on failure.
-    void open(const std::string& path);
+    // Returns 0, or the errno value of the failure.
+    int open(const std::string& path);
     void close() noexcept;
-    bool is_open() const noexcept { return fd_ >= 0; }
+    bool is_open() const noexcept { return file_.is_open(); }
 
-    int64_t size() const noexcept { return size_; }
+    int64_t size() const noexcept { return file_.size(); }
     int64_t tell() const noexcept { return pos_; }
     // Seeking past the end is allowed (a later read then gets fewer bytes);
     // a negative position raises OSError as the file object would.
@@ -50,28 +49,25 @@ private:
     };
     const Block* block_at(int64_t block_start);
 
-    int fd_ = -1;
-    int64_t size_ = 0;
+    platform::File file_;
     int64_t pos_ = 0;
     uint64_t clock_ = 0;
     Block blocks_[kBlocks];
 };
 
-// Whether two paths name one file (same device and inode, links followed).
-// A path that cannot be looked up names no file.
-bool same_file(const std::string& a, const std::string& b) noexcept;
-
 // Offset arithmetic on positions that may come from altered attributes: a
 // result beyond 64 bits is refused as a file object's seek refuses it.
+[[noreturn]] void fail_offset_size();
 inline int64_t offset_add(int64_t a, int64_t b) {
-    int64_t r;
-    if (__builtin_add_overflow(a, b, &r)) fail(ErrorKind::ValueError, "cannot fit 'int' into an offset-sized integer");
-    return r;
+    if (b > 0 ? a > INT64_MAX - b : a < INT64_MIN - b) fail_offset_size();
+    return a + b;
 }
 inline int64_t offset_mul(int64_t a, int64_t b) {
-    int64_t r;
-    if (__builtin_mul_overflow(a, b, &r)) fail(ErrorKind::ValueError, "cannot fit 'int' into an offset-sized integer");
-    return r;
+    // Each quotient is exact in range; the signs pick the bound the product meets.
+    const bool overflow = a > 0 ? (b > 0 ? a > INT64_MAX / b : b < INT64_MIN / a)
+                                : (b > 0 ? a < INT64_MIN / b : a != 0 && b < INT64_MAX / a);
+    if (overflow) fail_offset_size();
+    return a * b;
 }
 
 // Little-endian fixed-width decoding from a byte buffer (memcpy, no overlays).

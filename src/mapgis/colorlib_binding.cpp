@@ -4,8 +4,9 @@
 #include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
 #include "mapgis/colour_library.hpp"
-#include "mapgis/py_helpers.hpp"
-#include "mapgis/record_layout.hpp"
+#include "mapgis/colour_library_search.hpp"
+#include "mapgis/object_access.hpp"
+#include "mapgis/record_fields.hpp"
 
 namespace tiven {
 
@@ -13,12 +14,36 @@ namespace {
 
 using mapgis::ColourLibrary;
 
+constexpr auto kInitParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "mapGisColorLib", .annotation = "str", .check = Check::Str, .value = Default::none()},
+});
+
+constexpr long long kDefaultCmyk[] = {0, 0, 0, 100};
+constexpr long long kDefaultRgb[] = {0, 0, 0};
+
+constexpr auto kCmykParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "index", .annotation = "int", .check = Check::Int, .value = Default::integer(1)},
+    {.name = "defaultColor", .annotation = "tuple", .check = Check::Tuple, .value = Default::int_tuple(kDefaultCmyk, 4)},
+});
+constexpr auto kRgbParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "index", .annotation = "int", .check = Check::Int, .value = Default::integer(1)},
+    {.name = "defaultColor", .annotation = "tuple", .check = Check::Tuple, .value = Default::int_tuple(kDefaultRgb, 3)},
+});
+constexpr auto kHexParams = std::to_array<Param>({
+    {.name = "self"},
+    {.name = "index", .annotation = "int", .check = Check::Int, .value = Default::integer(1)},
+    {.name = "defaultColor", .annotation = "str", .check = Check::Str, .value = Default::text("#000000")},
+});
+
 Ref colorlib_init(const Call& c) {
-    PyObject* self = c[0];
+    PyObject* self = c[arg(kInitParams, "self")];
     call_base_init(c, self);
     Ref name;
     bool loaded = false;
-    ColourLibrary lib = mapgis::colour_library_for(c[1], &name, &loaded);
+    ColourLibrary lib = mapgis::colour_library_for(c[arg(kInitParams, "mapGisColorLib")], &name, &loaded);
     mapgis::set_attr(self, "PcolorLibFile", py_none());
     mapgis::set_attr(self, "count", py_int(0));
     mapgis::set_attr(self, "_MapGisColorLib__ColorBuffer", py_none());
@@ -67,34 +92,33 @@ private:
     const uint8_t* record_ = nullptr;
 };
 
-Ref colorlib_cmyk(const Call& c) {
-    ColourRecord r;
-    if (!r.find(c[0], c[1])) return Ref::borrow(c[2]);
-    auto v = mapgis::colour_cmyk(r.record());
+Ref cmyk_tuple(const uint8_t* record) {
+    auto v = mapgis::colour_cmyk(record);
     return own(Py_BuildValue("(iiii)", v[0], v[1], v[2], v[3]));
 }
 
-Ref colorlib_rgb(const Call& c) {
-    ColourRecord r;
-    if (!r.find(c[0], c[1])) return Ref::borrow(c[2]);
-    auto v = mapgis::colour_rgb(r.record());
+Ref rgb_tuple(const uint8_t* record) {
+    auto v = mapgis::colour_rgb(record);
     return own(Py_BuildValue("(iii)", v[0], v[1], v[2]));
 }
 
-Ref colorlib_hex(const Call& c) {
-    ColourRecord r;
-    if (!r.find(c[0], c[1])) return Ref::borrow(c[2]);
+Ref hex_text(const uint8_t* record) {
     char out[7];
-    mapgis::colour_hex(r.record(), out);
+    mapgis::colour_hex(record, out);
     return own(PyUnicode_FromStringAndSize(out, 7));
 }
 
-const long long kDefaultCmyk[] = {0, 0, 0, 100};
-const long long kDefaultRgb[] = {0, 0, 0};
+// Colour `index` in the form `convert` makes, or defaultColor as it was given.
+template <const auto& kParams, Ref (*convert)(const uint8_t*)>
+Ref colour_lookup(const Call& c) {
+    ColourRecord r;
+    if (!r.find(c[arg(kParams, "self")], c[arg(kParams, "index")])) return Ref::borrow(c[arg(kParams, "defaultColor")]);
+    return convert(r.record());
+}
 
 const Method kInit{
     "__init__", MethodKind::Instance,
-    {{"self"}, {"mapGisColorLib", "str", Check::Str, false, Default::none()}},
+    kInitParams,
     nullptr, ResultCheck::None,
     "打开 MapGis 色库。\n\n"
     "mapGisColorLib: 色库文件 Pcolor.lib 的路径；为空时依次在模块所在目录与根目录下的\n"
@@ -103,38 +127,34 @@ const Method kInit{
 
 const Method kCmyk{
     "CMYK", MethodKind::Instance,
-    {{"self"}, {"index", "int", Check::Int, false, Default::integer(1)},
-     {"defaultColor", "tuple", Check::Tuple, false, Default::int_tuple(kDefaultCmyk, 4)}},
+    kCmykParams,
     "Union[tuple, None]", ResultCheck::None,
     "颜色号 → (C, M, Y, K) 百分比；颜色号不在 1..count 内时原样返回 defaultColor。",
-    colorlib_cmyk};
+    colour_lookup<kCmykParams, cmyk_tuple>};
 
 const Method kRgb{
     "RGB", MethodKind::Instance,
-    {{"self"}, {"index", "int", Check::Int, false, Default::integer(1)},
-     {"defaultColor", "tuple", Check::Tuple, false, Default::int_tuple(kDefaultRgb, 3)}},
+    kRgbParams,
     "Union[tuple, None]", ResultCheck::None,
     "颜色号 → (R, G, B) 0..255；颜色号不在 1..count 内时原样返回 defaultColor。",
-    colorlib_rgb};
+    colour_lookup<kRgbParams, rgb_tuple>};
 
 const Method kHex{
     "HEX", MethodKind::Instance,
-    {{"self"}, {"index", "int", Check::Int, false, Default::integer(1)},
-     {"defaultColor", "str", Check::Str, false, Default::text("#000000")}},
+    kHexParams,
     "Union[str, None]", ResultCheck::Str,
     "颜色号 → HTML 颜色 \"#RRGGBB\"；颜色号不在 1..count 内时原样返回 defaultColor。",
-    colorlib_hex};
+    colour_lookup<kHexParams, hex_text>};
 
 }  // namespace
 
 void add_mapgis_colorlib_class(ModuleState& st) {
-    ClassBuilder b("MapGisColorLib", st.TivenBase.get(),
-                   "MapGis色库（青品黄黑-红绿蓝）读取类\n\n"
-                   "    用法：lib = MapGisColorLib(); lib.HEX(5, \"#FFFFFF\")\n");
-    b.attr("__PcolorLibHead", py_str(mapgis::kColourHeadLayout));
-    b.attr("__PcolorLibBody", py_str(mapgis::kColourRecordLayout));
-    b.method(kInit).method(kCmyk).method(kRgb).method(kHex);
-    st.MapGisColorLib = b.finish();
+    st.MapGisColorLib = mapgis::make_reader_class(
+        "MapGisColorLib", st.TivenBase.get(),
+        "MapGis色库（青品黄黑-红绿蓝）读取类\n\n"
+        "    用法：lib = MapGisColorLib(); lib.HEX(5, \"#FFFFFF\")\n",
+        {{"__PcolorLibHead", mapgis::kColourHeadLayout}, {"__PcolorLibBody", mapgis::kColourRecordLayout}},
+        {&kInit, &kCmyk, &kRgb, &kHex});
 }
 
 }  // namespace tiven

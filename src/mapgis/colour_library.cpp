@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
+#include "core/platform_file.hpp"
 #include "core/pynum.hpp"
 
 namespace tiven::mapgis {
@@ -12,18 +12,17 @@ bool ColourLibrary::load(const std::string& path) {
     buffer_.clear();
     count_ = 0;
     loaded_ = false;
-    std::FILE* f = std::fopen(path.c_str(), "rbe");
-    if (!f) return false;
+    platform::File f;
+    if (f.open_read(path)) return false;
     std::vector<uint8_t> data;
-    bool ok = std::fseek(f, kColourHeadSize, SEEK_SET) == 0;
-    if (ok) {
-        uint8_t chunk[1 << 14];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) data.insert(data.end(), chunk, chunk + got);
-        ok = !std::ferror(f);
+    uint8_t chunk[1 << 14];
+    for (int64_t at = kColourHeadSize;;) {
+        int64_t got = 0;
+        if (f.read_at(chunk, sizeof chunk, at, got)) return false;
+        data.insert(data.end(), chunk, chunk + got);
+        if (got < static_cast<int64_t>(sizeof chunk)) break;  // the end of the file
+        at += got;
     }
-    std::fclose(f);
-    if (!ok) return false;
     buffer_ = std::move(data);
     count_ = static_cast<int64_t>(buffer_.size()) / kColourRecordSize;
     loaded_ = true;

@@ -12,10 +12,6 @@
 
 namespace tiven::mapgis {
 
-// Called once at start-up, before any generator runs: the decoders of
-// TivenBase as defined, so that a later override or replacement is noticed.
-void remember_base_decoders(PyObject* tiven_base);
-
 // One walk over the record slots of a file: set-up on the first request, the
 // file open until the walk ends (finish() or destruction closes it).
 class FeatureWalk {
@@ -47,10 +43,6 @@ private:
     int64_t limit_ = 0, index_ = 0;
     long long valid_id_ = 0;
 };
-
-// The class's own getFeature, noted at start-up; is `bound` that function bound to `self`?
-void remember_get_feature(PyObject* function);
-bool is_own_get_feature(PyObject* bound, PyObject* self);
 
 // A new generator over the features of `self` (a MapGisFile); reads nothing
 // until the first item is requested.

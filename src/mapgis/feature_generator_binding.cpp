@@ -11,10 +11,13 @@
 #include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
 #include "mapgis/attribute_values.hpp"
+#include "mapgis/binary_file_binding.hpp"
+#include "mapgis/colour_library_search.hpp"
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/feature_kinds.hpp"
-#include "mapgis/py_helpers.hpp"
-#include "mapgis/record_layout.hpp"
+#include "mapgis/object_access.hpp"
+#include "mapgis/own_methods.hpp"
+#include "mapgis/record_fields.hpp"
 #include "mapgis/vector_header.hpp"
 
 namespace tiven::mapgis {
@@ -74,17 +77,6 @@ void unpack_three(PyObject* value, Ref out[3]) {
     if (PyErr_Occurred()) throw PythonErrorSet{};
 }
 
-// The decoders as TivenBase defined them at start-up (kept for the process).
-PyObject* g_base_bytes_to_str = nullptr;
-PyObject* g_base_bytes_integer = nullptr;
-
-// Is obj.name still the decoder that TivenBase defined (neither overridden
-// nor replaced)? Then it runs natively.
-bool is_base_decoder(PyObject* self, PyObject* name, PyObject* original, Ref& found) {
-    found = own(PyObject_GetAttr(self, name));
-    return original && found.get() == original;
-}
-
 // The attribute decoder for one record: the fields as the object holds them.
 class AttributeDecoder {
 public:
@@ -93,8 +85,10 @@ public:
         Ref fs = own(PyObject_GetAttr(self, n.FieldStruct));
         fields_ = field_item(fs.get(), n.fields);
         encoding_ = own(PyObject_GetAttr(self, n.Encoding));
-        native_text_ = is_base_decoder(self, n.bytesToStr, g_base_bytes_to_str, to_str_);
-        native_int_ = is_base_decoder(self, n.bytesInteger, g_base_bytes_integer, to_int_);
+        to_str_ = own(PyObject_GetAttr(self, n.bytesToStr));
+        to_int_ = own(PyObject_GetAttr(self, n.bytesInteger));
+        native_text_ = is_own_method(self, to_str_.get(), own_methods().bytes_to_str, MethodKind::Static);
+        native_int_ = is_own_method(self, to_int_.get(), own_methods().bytes_integer, MethodKind::Static);
         if (native_text_) {
             native_text_ = false;
             if (PyUnicode_CheckExact(encoding_.get())) {
@@ -277,14 +271,19 @@ const FeatureKeys& feature_keys() {
     return k;
 }
 
-int64_t FeatureContext::section_start(Py_ssize_t n) const {
-    Ref heads = own(PyObject_GetAttr(self_, names().featureDataHeads));
+namespace {
+// `Start` of entry n of self._featureDataHeads.
+int64_t data_section_start(PyObject* self, Py_ssize_t n) {
+    Ref heads = own(PyObject_GetAttr(self, names().featureDataHeads));
     Ref index = py_int(n);
     Ref entry = own(PyObject_GetItem(heads.get(), index.get()));
     Ref parts[3];
     unpack_three(entry.get(), parts);
     return as_int64(parts[0].get());
 }
+}  // namespace
+
+int64_t FeatureContext::section_start(Py_ssize_t n) const { return data_section_start(self_, n); }
 
 Ref FeatureContext::properties(int64_t index, bool flat) const {
     AttributeDecoder decoder(self_, file_);
@@ -357,27 +356,24 @@ void start_line_kind(const FeatureContext& ctx) {
 }
 
 bool read_line_parts(const FeatureContext& ctx, int64_t index, LineFeatureParts& out, bool flat) {
-    const RecordLayout& l = polyline_layout();
-    int64_t start0 = ctx.section_start(0);
-    ctx.file().seek(offset_add(start0, offset_mul(index + 1, static_cast<int64_t>(l.size()))));
-    std::vector<uint8_t> rec = read_record(ctx.file(), l);
-    const uint8_t* r = rec.data();
-    if (l.integer(r, 0) != 1) return false;  // deleted record: no feature, no id
+    const int64_t start0 = ctx.section_start(0);
+    const LineRecord line = read_line_record(ctx.file(), offset_add(start0, offset_mul(index + 1, kLineRecordSize)));
+    if (line.flag != 1) return false;  // deleted record: no feature, no id
 
     out.properties = ctx.properties(index, flat);
-    int64_t start1 = ctx.section_start(1);
-    out.coordinates = read_vertices(ctx.file(), offset_add(start1, l.integer(r, 5)), l.integer(r, 4));
+    const int64_t start1 = ctx.section_start(1);
+    out.coordinates = read_vertices(ctx.file(), offset_add(start1, line.start), line.vertices);
     StyleBuilder style(ctx);
-    style.set(0, py_int(l.integer(r, 7)));    // LineNo
-    style.set(1, py_int(l.integer(r, 8)));    // SubLineNo
-    style.set(2, py_int(l.integer(r, 12)));   // LineType
-    style.set(3, py_float(l.real(r, 11)));    // Width
-    style.set(4, ctx.hex(l.integer(r, 10), false));  // Color
-    style.set(5, ctx.hex(l.integer(r, 15), true));   // SubColor
-    style.set(6, py_float(l.real(r, 13)));    // XScale
-    style.set(7, py_float(l.real(r, 14)));    // YScale
-    style.set(8, py_int(l.integer(r, 16)));   // Layer
-    style.set(9, py_int(l.integer(r, 9)));    // Transparent
+    style.set(0, py_int(line.line_no));
+    style.set(1, py_int(line.sub_line_no));
+    style.set(2, py_int(line.line_type));
+    style.set(3, py_float(line.width));
+    style.set(4, ctx.hex(line.color, false));
+    style.set(5, ctx.hex(line.sub_color, true));
+    style.set(6, py_float(line.x_scale));
+    style.set(7, py_float(line.y_scale));
+    style.set(8, py_int(line.layer));
+    style.set(9, py_int(line.transparent));
     out.style = style.take();
     out.time_stamp = ctx.time_stamp();
     return true;
@@ -467,12 +463,7 @@ bool FeatureWalk::set_up() {
     Ref field_size = get_item(field_struct.get(), "fieldSize");
     Ref two = py_int(2);
     bool polygon = check(PyObject_RichCompareBool(type_code.get(), two.get(), Py_EQ));
-    Ref heads = get_attr(self, "_featureDataHeads");
-    Ref which = py_int(polygon ? 9 : 2);
-    Ref entry = own(PyObject_GetItem(heads.get(), which.get()));
-    Ref parts[3];
-    unpack_three(entry.get(), parts);
-    int64_t data_start = as_int64(parts[0].get());
+    int64_t data_start = data_section_start(self, polygon ? 9 : 2);
     int64_t field_offset = offset_add(offset_add(data_start, as_int64(field_size.get())),
                                        as_int64(fields_length.get()));
     Ref lib_name = get_attr(self, "PcolorLibFile");
@@ -530,21 +521,7 @@ private:
     FeatureWalk walk_;
 };
 
-PyObject* g_get_feature = nullptr;
-
 }  // namespace
-
-void remember_base_decoders(PyObject* tiven_base) {
-    g_base_bytes_to_str = own(PyObject_GetAttrString(tiven_base, "bytesToStr")).release();
-    g_base_bytes_integer = own(PyObject_GetAttrString(tiven_base, "bytesInteger")).release();
-}
-
-void remember_get_feature(PyObject* function) { g_get_feature = Ref::borrow(function).release(); }
-
-bool is_own_get_feature(PyObject* bound, PyObject* self) {
-    return g_get_feature && PyMethod_Check(bound) && PyMethod_GET_FUNCTION(bound) == g_get_feature &&
-           PyMethod_GET_SELF(bound) == self;
-}
 
 Ref make_feature_generator(PyObject* self) {
     return make_generator(std::make_unique<FeatureGenerator>(self), "getFeature", "MapGisFile.getFeature");

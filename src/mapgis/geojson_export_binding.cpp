@@ -1,6 +1,7 @@
 #include "mapgis/geojson_export.hpp"
 
 #include <cerrno>
+#include <memory>
 #include <string>
 
 #include "core/json_encoder.hpp"
@@ -8,9 +9,11 @@
 #include "core/boundary.hpp"
 #include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
+#include "core/platform_file.hpp"
 #include "mapgis/feature_generator.hpp"
-#include "mapgis/geojson_writer.hpp"
-#include "mapgis/py_helpers.hpp"
+#include "mapgis/object_access.hpp"
+#include "mapgis/output_file.hpp"
+#include "mapgis/own_methods.hpp"
 
 namespace tiven::mapgis {
 
@@ -31,22 +34,6 @@ void encode_json(std::string& out, PyObject* value) { tiven::encode_json(out, va
     if (file_name) PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, file_name);
     else PyErr_SetFromErrno(PyExc_OSError);
     throw PythonErrorSet{};
-}
-
-// Closes the target after a failure: the close's own error, if any, goes out
-// in place of the pending one (with the pending one as its context).
-void close_after_failure(OutputFile& out) {
-    PyObject* pending = PyErr_GetRaisedException();
-    int err = out.close();
-    if (err) {
-        errno = err;
-        PyErr_SetFromErrno(PyExc_OSError);
-        PyObject* replacing = PyErr_GetRaisedException();
-        if (pending) PyException_SetContext(replacing, pending);
-        PyErr_SetRaisedException(replacing);
-        return;
-    }
-    PyErr_SetRaisedException(pending);
 }
 
 // The members of the capabilities' JSON text: group 1 of
@@ -149,63 +136,116 @@ void flush_if_full(OutputFile& out) {
     }
 }
 
-// The class's own feature walk: line features go from their parts straight
-// to text, without the dictionaries; other kinds as dictionaries.
-void write_own_features(PyObject* self, OutputFile& out) {
-    std::string& buf = out.buffer();
-    FeatureWalk walk(self);
-    LineFeatureParts parts;
-    Ref feature;
-    long long id = 0, pointer = 0;
-    while (walk.advance(&feature, &parts, &id)) {
-        publish_progress(self, pointer);
-        ++pointer;
-        size_t mark = buf.size();
-        if (pointer > 1) buf += ',';
-        try {
-            if (feature) {
-                flatten_properties(feature.get());
-                encode_json(buf, feature.get());
-            } else {
-                append_line_feature(buf, id, parts);
-            }
-        } catch (...) {
-            buf.resize(mark);
-            throw;
+// The features in the order self.getFeature() gives them. The class's own
+// walk hands line features over as their parts, which go straight to text
+// without the dictionaries; an override is iterated as it stands.
+class FeatureSource {
+public:
+    explicit FeatureSource(PyObject* self) {
+        Ref get_feature = get_attr(self, "getFeature");
+        if (is_own_method(self, get_feature.get(), own_methods().get_feature, MethodKind::Instance)) {
+            walk_ = std::make_unique<FeatureWalk>(self);
+        } else {
+            Ref features = own(PyObject_CallNoArgs(get_feature.get()));
+            iterator_ = own(PyObject_GetIter(features.get()));
         }
+    }
+
+    // The next feature: a dictionary in `feature`, else line parts and id.
+    bool next() {
         feature.reset();
-        flush_if_full(out);
+        if (walk_) return walk_->advance(&feature, &parts, &id);
+        feature = Ref::steal(PyIter_Next(iterator_.get()));
+        if (!feature && PyErr_Occurred()) throw PythonErrorSet{};
+        return static_cast<bool>(feature);
+    }
+
+    Ref feature;
+    LineFeatureParts parts;
+    long long id = 0;
+
+private:
+    std::unique_ptr<FeatureWalk> walk_;
+    Ref iterator_;
+};
+
+// One feature's text, after a comma unless it is the first. The comma goes
+// out with the feature's text only: a feature that fails to flatten or encode
+// leaves the buffer as it was, so the partial file stays valid JSON.
+void append_feature(std::string& buf, bool first, const FeatureSource& source) {
+    const size_t mark = buf.size();
+    if (!first) buf += ',';
+    try {
+        if (source.feature) {
+            flatten_properties(source.feature.get());
+            encode_json(buf, source.feature.get());
+        } else {
+            append_line_feature(buf, source.id, source.parts);
+        }
+    } catch (...) {
+        buf.resize(mark);
+        throw;
     }
 }
 
 void write_features(PyObject* self, OutputFile& out) {
-    std::string& buf = out.buffer();
-    Ref get_feature = get_attr(self, "getFeature");
-    if (is_own_get_feature(get_feature.get(), self)) {
-        write_own_features(self, out);
-        return;
-    }
-    Ref features = own(PyObject_CallNoArgs(get_feature.get()));
-    Ref it = own(PyObject_GetIter(features.get()));
-    long long pointer = 0;
-    while (Ref feature = Ref::steal(PyIter_Next(it.get()))) {
-        publish_progress(self, pointer);
-        ++pointer;
-        // The comma goes out with the feature's text only: a feature that
-        // fails to flatten or encode leaves the partial file valid JSON.
-        size_t mark = buf.size();
-        if (pointer > 1) buf += ',';
-        try {
-            flatten_properties(feature.get());
-            encode_json(buf, feature.get());
-        } catch (...) {
-            buf.resize(mark);
-            throw;
-        }
+    FeatureSource source(self);
+    for (long long index = 0; source.next(); ++index) {
+        publish_progress(self, index);
+        append_feature(out.buffer(), index == 0, source);
         flush_if_full(out);
     }
-    if (PyErr_Occurred()) throw PythonErrorSet{};
 }
+
+// The head of the collection: getCapabilities() as the object has it, run
+// natively unless overridden.
+Ref capabilities_of(PyObject* self) {
+    Ref found = get_attr(self, "getCapabilities");
+    if (is_own_method(self, found.get(), own_methods().get_capabilities, MethodKind::Instance))
+        return file_capabilities(self);
+    return own(PyObject_CallNoArgs(found.get()));
+}
+
+void write_head(PyObject* self, OutputFile& out) {
+    std::string& buf = out.buffer();
+    buf += '{';
+    Ref caps = capabilities_of(self);
+    std::string text;
+    encode_json(text, caps.get());
+    append_head_members(buf, text);
+    buf += ",\"features\":[";
+    // The head reaches the file before the first feature is read.
+    if (int err = out.flush()) raise_os_error(err, nullptr);
+}
+
+// Closes the target on every way out of the export; once the head is out,
+// the closing text goes to the file however the features end. An error
+// leaving the export is the one reported: a close failing after it is not.
+class ClosingTarget {
+public:
+    explicit ClosingTarget(OutputFile& out) : out_(out) {}
+    ~ClosingTarget() {
+        if (!out_.is_open()) return;
+        try {
+            out_.buffer() += closing_;
+        } catch (...) {
+        }
+        (void)out_.close();
+    }
+    ClosingTarget(const ClosingTarget&) = delete;
+    ClosingTarget& operator=(const ClosingTarget&) = delete;
+
+    void end_with(const char* text) { closing_ = text; }
+    // The normal end: the closing text, then a close whose failure is raised.
+    void finish() {
+        out_.buffer() += closing_;
+        if (int err = out_.close()) raise_os_error(err, nullptr);
+    }
+
+private:
+    OutputFile& out_;
+    const char* closing_ = "";
+};
 
 // Opening the target truncates it, so a target that is the file the features
 // are read from (by any path or link) would lose the data before it is read.
@@ -222,11 +262,44 @@ void refuse_own_source(PyObject* self, const std::string& target) {
         return;
     }
     Ref encoded = Ref::steal(raw);
-    if (same_file(std::string(PyBytes_AS_STRING(raw), static_cast<size_t>(PyBytes_GET_SIZE(raw))), target))
+    if (platform::same_file(std::string(PyBytes_AS_STRING(raw), static_cast<size_t>(PyBytes_GET_SIZE(raw))), target))
         fail("Invalid [fileName] parameter. Should not be the source file.");
 }
 
 }  // namespace
+
+Ref file_capabilities(PyObject* self) {
+    Ref file_type = get_attr(self, "FileType");
+    if (file_type.get() == Py_None) return py_none();
+    Ref d = own(PyDict_New());
+    set_item(d.get(), "type", py_str("FeatureCollection"));
+    set_item(d.get(), "fileType", std::move(file_type));
+    set_item(d.get(), "timeStamp", get_attr(self, "TimeStamp"));
+    Ref file_name = get_attr(self, "FileName");
+    Ref base = os_path("basename", file_name.get());
+    Ref parts = os_path("splitext", base.get());
+    set_item(d.get(), "name", own(PySequence_GetItem(parts.get(), 0)));
+    set_item(d.get(), "bbox", get_attr(self, "BBox"));
+    Ref crs = own(PyDict_New());
+    set_item(crs.get(), "type", py_str("name"));
+    Ref props = own(PyDict_New());
+    Ref epsg = get_attr(self, "EPSG");
+    Ref empty = py_str("");
+    Ref epsg_text = own(PyObject_Format(epsg.get(), empty.get()));
+    set_item(props.get(), "name", own(PyUnicode_FromFormat("EPSG:%U", epsg_text.get())));
+    set_item(props.get(), "parameters", get_attr(self, "Parameters"));
+    set_item(props.get(), "crs", py_none());
+    set_item(crs.get(), "properties", std::move(props));
+    set_item(d.get(), "crs", std::move(crs));
+    Ref fs = get_attr(self, "FieldStruct");
+    if (fs.get() != Py_None) {
+        Ref summary = own(PyDict_New());
+        set_item(summary.get(), "fieldCount", get_item(fs.get(), "fieldCount"));
+        set_item(summary.get(), "featureCount", get_item(fs.get(), "featureCount"));
+        set_item(d.get(), "properties", std::move(summary));
+    }
+    return d;
+}
 
 Ref save_as_geojson(PyObject* self, PyObject* file_name) {
     PyObject* raw = nullptr;
@@ -236,38 +309,11 @@ Ref save_as_geojson(PyObject* self, PyObject* file_name) {
     refuse_own_source(self, target);
     OutputFile out;
     if (int err = out.open(target)) raise_os_error(err, file_name);
-    std::string& buf = out.buffer();
-
-    try {
-        buf += '{';
-        Ref caps = call_method(self, "getCapabilities");
-        std::string text;
-        encode_json(text, caps.get());
-        append_head_members(buf, text);
-        buf += ',';
-        buf += "\"features\":";
-        buf += '[';
-        // The head reaches the file before the first feature is read.
-        if (int err = out.flush()) raise_os_error(err, nullptr);
-    } catch (...) {
-        set_python_error_from_current_exception();
-        close_after_failure(out);
-        throw PythonErrorSet{};
-    }
-
-    try {
-        write_features(self, out);
-    } catch (...) {
-        // The closing text is written however the features end.
-        set_python_error_from_current_exception();
-        buf += ']';
-        buf += '}';
-        close_after_failure(out);
-        throw PythonErrorSet{};
-    }
-    buf += ']';
-    buf += '}';
-    if (int err = out.close()) raise_os_error(err, nullptr);
+    ClosingTarget closing(out);
+    write_head(self, out);
+    closing.end_with("]}");
+    write_features(self, out);
+    closing.finish();
     return py_none();
 }
 

@@ -1,6 +1,8 @@
 #include "mapgis/point_records.hpp"
 
-#include "mapgis/record_layout.hpp"
+#include <algorithm>
+
+#include "mapgis/record_fields.hpp"
 #include "mapgis/vector_header.hpp"
 #include "mapgis/vertices.hpp"
 
@@ -15,16 +17,66 @@ const char* const kPointStyleNames[point_style::count] = {
 
 namespace {
 
-// The class-level layouts, decoded item by item.
-struct PointLayouts {
-    RecordLayout head{kFeaturePointHead}, string{kFeaturePointString}, marker{kFeaturePointMarker},
-        circle{kFeaturePointCircle}, arc{kFeaturePointArc}, image{kFeaturePointImage},
-        text{kFeaturePointText};
-};
-const PointLayouts& layouts() {
-    static const PointLayouts l;
-    return l;
-}
+constexpr RecordFormat kHead{kFeaturePointHead};
+constexpr auto kFlag = kHead.field<uint8_t>(0);
+constexpr auto kTextCount = kHead.field<int16_t>(1);
+constexpr auto kTextOffset = kHead.field<int32_t>(3);
+constexpr auto kX = kHead.field<double>(7);
+constexpr auto kY = kHead.field<double>(15);
+constexpr auto kPointType = kHead.field<int8_t>(31);
+constexpr auto kTransparent = kHead.field<uint8_t>(32);
+
+// The bodies of the six subtypes, in subtype order.
+namespace string_body {
+constexpr RecordFormat kFormat{kFeaturePointString};
+constexpr auto kHeight = kFormat.field<float>(0), kWidth = kFormat.field<float>(4), kGap = kFormat.field<float>(8),
+               kAngle = kFormat.field<float>(12);
+constexpr auto kFontChinese = kFormat.field<int16_t>(16), kFontEnglish = kFormat.field<int16_t>(18);
+constexpr auto kFontStyle = kFormat.field<uint8_t>(20), kArrangement = kFormat.field<uint8_t>(21);
+constexpr auto kColor = kFormat.field<int32_t>(42), kLayer = kFormat.field<int32_t>(50);
+}  // namespace string_body
+namespace marker_body {
+constexpr RecordFormat kFormat{kFeaturePointMarker};
+constexpr auto kSubGraph = kFormat.field<int32_t>(0);
+constexpr auto kHeight = kFormat.field<float>(4), kWidth = kFormat.field<float>(8), kAngle = kFormat.field<float>(12);
+constexpr auto kColor = kFormat.field<int32_t>(42), kLayer = kFormat.field<int32_t>(50);
+}  // namespace marker_body
+namespace circle_body {
+constexpr RecordFormat kFormat{kFeaturePointCircle};
+constexpr auto kRadius = kFormat.field<double>(0);
+constexpr auto kCircleColor = kFormat.field<int32_t>(8);
+constexpr auto kWidth = kFormat.field<float>(12);
+constexpr auto kCircleFlag = kFormat.field<uint8_t>(16);
+constexpr auto kFillColor = kFormat.field<int32_t>(42), kLayer = kFormat.field<int32_t>(50);
+}  // namespace circle_body
+namespace arc_body {
+constexpr RecordFormat kFormat{kFeaturePointArc};
+constexpr auto kRadius = kFormat.field<double>(0);
+constexpr auto kStartAngle = kFormat.field<float>(8), kEndAngle = kFormat.field<float>(12),
+               kWidth = kFormat.field<float>(16);
+constexpr auto kCircleColor = kFormat.field<int32_t>(42), kLayer = kFormat.field<int32_t>(50);
+}  // namespace arc_body
+namespace image_body {
+constexpr RecordFormat kFormat{kFeaturePointImage};
+constexpr auto kWidth = kFormat.field<double>(0), kHeight = kFormat.field<double>(8);
+constexpr auto kAngle = kFormat.field<float>(16);
+}  // namespace image_body
+namespace text_body {
+constexpr RecordFormat kFormat{kFeaturePointText};
+constexpr auto kHeight = kFormat.field<float>(0), kWidth = kFormat.field<float>(4), kXGap = kFormat.field<float>(8),
+               kAngle = kFormat.field<float>(12);
+constexpr auto kFontChinese = kFormat.field<int16_t>(16), kFontEnglish = kFormat.field<int16_t>(18);
+constexpr auto kFontStyle = kFormat.field<uint8_t>(20);
+constexpr auto kYGap = kFormat.field<float>(21), kLayoutHeight = kFormat.field<float>(25),
+               kLayoutWidth = kFormat.field<float>(29);
+constexpr auto kArrangement = kFormat.field<uint8_t>(33);
+}  // namespace text_body
+
+constexpr uint32_t kBodySize[6] = {string_body::kFormat.size(), marker_body::kFormat.size(),
+                                   circle_body::kFormat.size(), arc_body::kFormat.size(),
+                                   image_body::kFormat.size(), text_body::kFormat.size()};
+constexpr uint32_t kLargestBody = 54;
+static_assert(std::ranges::max(kBodySize) == kLargestBody && kHead.size() + kLargestBody <= kPointRecordSize);
 
 using K = StyleEntry::Kind;
 StyleEntry num(int pos, int64_t v) { return {K::Int, pos, v, 0.0}; }
@@ -32,86 +84,90 @@ StyleEntry real(int pos, double v) { return {K::Real, pos, 0, v}; }
 StyleEntry colour(int pos, int64_t v) { return {K::Colour, pos, v, 0.0}; }
 StyleEntry text(int pos) { return {K::Text, pos, 0, 0.0}; }
 
-}  // namespace
-
-PointHead decode_point_head(const uint8_t* p) {
-    const RecordLayout& l = layouts().head;  // "<1B1h1i2d8s1b1B"
-    PointHead h;
-    h.flag = static_cast<uint8_t>(l.integer(p, 0));
-    h.text_count = static_cast<int16_t>(l.integer(p, 1));
-    h.text_offset = static_cast<int32_t>(l.integer(p, 2));
-    h.x = l.real(p, 3);
-    h.y = l.real(p, 4);
-    h.point_type = static_cast<int8_t>(l.integer(p, 6));
-    h.transparent = static_cast<uint8_t>(l.integer(p, 7));
-    return h;
+// The style entries of a body, in key order.
+std::vector<StyleEntry> style_entries(int type, const uint8_t* b, int64_t transparent) {
+    namespace S = point_style;
+    switch (type) {
+        case 0: {
+            using namespace string_body;
+            return {text(S::text), real(S::height, kHeight.read(b)), real(S::width, kWidth.read(b)),
+                    real(S::gap, kGap.read(b)), real(S::angle, kAngle.read(b)),
+                    num(S::fontChinese, kFontChinese.read(b)), num(S::fontEnglish, kFontEnglish.read(b)),
+                    num(S::fontStyle, kFontStyle.read(b)), colour(S::color, kColor.read(b)),
+                    num(S::layer, kLayer.read(b)), num(S::arrangement, kArrangement.read(b)),
+                    num(S::transparent, transparent)};
+        }
+        case 1: {
+            using namespace marker_body;
+            return {num(S::subGraph, kSubGraph.read(b)), real(S::height, kHeight.read(b)),
+                    real(S::width, kWidth.read(b)), real(S::angle, kAngle.read(b)), colour(S::color, kColor.read(b)),
+                    num(S::layer, kLayer.read(b)), num(S::transparent, transparent)};
+        }
+        case 2: {  // its own flag byte, not the record's
+            using namespace circle_body;
+            return {real(S::radius, kRadius.read(b)), colour(S::circleColor, kCircleColor.read(b)),
+                    real(S::width, kWidth.read(b)), num(S::flag, kCircleFlag.read(b)),
+                    colour(S::fillColor, kFillColor.read(b)), num(S::layer, kLayer.read(b)),
+                    num(S::transparent, transparent)};
+        }
+        case 3: {
+            using namespace arc_body;
+            return {real(S::radius, kRadius.read(b)), real(S::startAngle, kStartAngle.read(b)),
+                    real(S::endAngle, kEndAngle.read(b)), real(S::width, kWidth.read(b)),
+                    colour(S::circleColor, kCircleColor.read(b)), num(S::layer, kLayer.read(b)),
+                    num(S::transparent, transparent)};
+        }
+        case 4: {
+            using namespace image_body;
+            return {text(S::file), real(S::height, kHeight.read(b)), real(S::width, kWidth.read(b)),
+                    real(S::angle, kAngle.read(b)), num(S::transparent, transparent)};
+        }
+        default: {  // text block: its colour and layer are not part of the style
+            using namespace text_body;
+            return {text(S::text), real(S::height, kHeight.read(b)), real(S::width, kWidth.read(b)),
+                    real(S::angle, kAngle.read(b)), real(S::xGap, kXGap.read(b)), real(S::yGap, kYGap.read(b)),
+                    num(S::fontChinese, kFontChinese.read(b)), num(S::fontEnglish, kFontEnglish.read(b)),
+                    num(S::fontStyle, kFontStyle.read(b)), real(S::layoutHeight, kLayoutHeight.read(b)),
+                    real(S::layoutWidth, kLayoutWidth.read(b)), num(S::arrangement, kArrangement.read(b)),
+                    num(S::transparent, transparent)};
+        }
+    }
 }
+
+}  // namespace
 
 PointHead PointRecordReader::read_head(int64_t index) {
     f_.seek(offset_add(records_start_, offset_mul(index + 1, kPointRecordSize)));
-    std::vector<uint8_t> rec = read_record(f_, layouts().head);
-    return decode_point_head(rec.data());
+    const auto r = read_record<kHead.size()>(f_);
+    const uint8_t* p = r.data();
+    PointHead h;
+    h.flag = kFlag.read(p);
+    h.text_count = kTextCount.read(p);
+    h.text_offset = kTextOffset.read(p);
+    h.x = kX.read(p);
+    h.y = kY.read(p);
+    h.point_type = kPointType.read(p);
+    h.transparent = kTransparent.read(p);
+    return h;
 }
 
 PointStyle PointRecordReader::read_style(const PointHead& head,
                                         const std::function<int64_t()>& text_start) {
-    namespace S = point_style;
-    const PointLayouts& L = layouts();
     PointStyle st;
     const int type = head.point_type;
     if (type < 0 || type > 5) return st;
     st.present = true;
 
     // The body follows the head directly; what is left of the slot is not read.
-    const RecordLayout* const body_of[6] = {&L.string, &L.marker, &L.circle, &L.arc, &L.image, &L.text};
-    const RecordLayout& l = *body_of[type];
-    std::vector<uint8_t> rec = read_record(f_, l);
-    const uint8_t* b = rec.data();
+    uint8_t body[kLargestBody];
+    read_exact(f_, body, kBodySize[type]);
 
     if (type == 0 || type == 4 || type == 5) {
         f_.seek(offset_add(text_start(), head.text_offset));
         // A negative count reads nothing: the text is empty, never the rest of the file.
         if (head.text_count > 0) st.text = f_.read(head.text_count);
     }
-
-    auto i = [&](size_t item) { return l.integer(b, item); };
-    auto r = [&](size_t item) { return l.real(b, item); };  // float32 widens exactly
-    const int64_t transparent = head.transparent;
-    auto& e = st.entries;
-    switch (type) {
-        case 0:  // string
-            e = {text(S::text), real(S::height, r(0)), real(S::width, r(1)), real(S::gap, r(2)),
-                 real(S::angle, r(3)), num(S::fontChinese, i(4)), num(S::fontEnglish, i(5)),
-                 num(S::fontStyle, i(6)), colour(S::color, i(9)), num(S::layer, i(11)),
-                 num(S::arrangement, i(7)), num(S::transparent, transparent)};
-            break;
-        case 1:  // marker
-            e = {num(S::subGraph, i(0)), real(S::height, r(1)), real(S::width, r(2)),
-                 real(S::angle, r(3)), colour(S::color, i(5)), num(S::layer, i(7)),
-                 num(S::transparent, transparent)};
-            break;
-        case 2:  // circle: its own flag byte, not the record's
-            e = {real(S::radius, r(0)), colour(S::circleColor, i(1)), real(S::width, r(2)),
-                 num(S::flag, i(3)), colour(S::fillColor, i(5)), num(S::layer, i(7)),
-                 num(S::transparent, transparent)};
-            break;
-        case 3:  // arc
-            e = {real(S::radius, r(0)), real(S::startAngle, r(1)), real(S::endAngle, r(2)),
-                 real(S::width, r(3)), colour(S::circleColor, i(5)), num(S::layer, i(7)),
-                 num(S::transparent, transparent)};
-            break;
-        case 4:  // image
-            e = {text(S::file), real(S::height, r(1)), real(S::width, r(0)), real(S::angle, r(2)),
-                 num(S::transparent, transparent)};
-            break;
-        case 5:  // text block: its colour and layer are not part of the style
-            e = {text(S::text), real(S::height, r(0)), real(S::width, r(1)), real(S::angle, r(3)),
-                 real(S::xGap, r(2)), real(S::yGap, r(7)), num(S::fontChinese, i(4)),
-                 num(S::fontEnglish, i(5)), num(S::fontStyle, i(6)), real(S::layoutHeight, r(8)),
-                 real(S::layoutWidth, r(9)), num(S::arrangement, i(10)),
-                 num(S::transparent, transparent)};
-            break;
-    }
+    st.entries = style_entries(type, body, head.transparent);
     return st;
 }
 

@@ -69,6 +69,4 @@ private:
     int64_t records_start_;
 };
 
-PointHead decode_point_head(const uint8_t* record);
-
 }  // namespace tiven::mapgis

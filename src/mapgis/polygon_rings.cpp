@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "mapgis/record_layout.hpp"
+#include "mapgis/record_fields.hpp"
 #include "mapgis/vector_header.hpp"
 
 namespace tiven::mapgis {
@@ -18,43 +18,42 @@ namespace {
 // How many times over one polygon may use the file's vertex pairs.
 constexpr int64_t kRepeatAllowance = 8;
 
-struct PolygonLayouts {
-    RecordLayout polygon{kFeaturePolygon}, topology{kTopology};
-};
-const PolygonLayouts& layouts() {
-    static const PolygonLayouts l;
-    return l;
-}
+constexpr RecordFormat kPolygon{kFeaturePolygon};
+constexpr auto kFlag = kPolygon.field<uint8_t>(0);
+constexpr auto kArcCount = kPolygon.field<int32_t>(1);
+constexpr auto kArcListStart = kPolygon.field<int32_t>(5);
+constexpr auto kFillColor = kPolygon.field<int32_t>(9);
+constexpr auto kFillPattern = kPolygon.field<int16_t>(13);
+constexpr auto kPatternHeight = kPolygon.field<float>(15);
+constexpr auto kPatternWidth = kPolygon.field<float>(19);
+constexpr auto kLineWidth = kPolygon.field<int16_t>(23);
+constexpr auto kPatternColor = kPolygon.field<int32_t>(25);
+constexpr auto kTransparent = kPolygon.field<uint8_t>(29);
+constexpr auto kLayer = kPolygon.field<int16_t>(30);
 
-std::vector<uint8_t> read_record_at(BinaryFile& f, int64_t position, const RecordLayout& layout) {
-    f.seek(position);
-    return read_record(f, layout);
-}
+constexpr RecordFormat kArcTopology{kTopology};
+constexpr auto kStartNode = kArcTopology.field<int32_t>(0);
+constexpr auto kFinishNode = kArcTopology.field<int32_t>(4);
 
 }  // namespace
 
-PolygonRecord decode_polygon_record(const uint8_t* p) {
-    const RecordLayout& l = layouts().polygon;  // "<1B3i1h2f1h1i1B1h8s"
-    PolygonRecord r;
-    r.flag = static_cast<uint8_t>(l.integer(p, 0));
-    r.polylines = static_cast<int32_t>(l.integer(p, 1));
-    r.start = static_cast<int32_t>(l.integer(p, 2));
-    r.fill_color = static_cast<int32_t>(l.integer(p, 3));
-    r.fill_pattern = static_cast<int16_t>(l.integer(p, 4));
-    r.pattern_height = l.real(p, 5);
-    r.pattern_width = l.real(p, 6);
-    r.line_width = static_cast<int16_t>(l.integer(p, 7));
-    r.pattern_color = static_cast<int32_t>(l.integer(p, 8));
-    r.transparent = static_cast<uint8_t>(l.integer(p, 9));
-    r.layer = static_cast<int16_t>(l.integer(p, 10));
-    return r;
-}
-
 PolygonRecord read_polygon_record(BinaryFile& f, int64_t polygons_start, int64_t index) {
-    const RecordLayout& l = layouts().polygon;
-    const int64_t size = static_cast<int64_t>(l.size());
-    std::vector<uint8_t> rec = read_record_at(f, offset_add(polygons_start, offset_mul(index + 1, size)), l);
-    return decode_polygon_record(rec.data());
+    f.seek(offset_add(polygons_start, offset_mul(index + 1, kPolygon.size())));
+    const auto r = read_record<kPolygon.size()>(f);
+    const uint8_t* p = r.data();
+    PolygonRecord record;
+    record.flag = kFlag.read(p);
+    record.polylines = kArcCount.read(p);
+    record.start = kArcListStart.read(p);
+    record.fill_color = kFillColor.read(p);
+    record.fill_pattern = kFillPattern.read(p);
+    record.pattern_height = kPatternHeight.read(p);
+    record.pattern_width = kPatternWidth.read(p);
+    record.line_width = kLineWidth.read(p);
+    record.pattern_color = kPatternColor.read(p);
+    record.transparent = kTransparent.read(p);
+    record.layer = kLayer.read(p);
+    return record;
 }
 
 std::vector<Ring> read_polygon_rings(BinaryFile& f, const ArcSections& s,
@@ -79,18 +78,13 @@ std::vector<Ring> read_polygon_rings(BinaryFile& f, const ArcSections& s,
     const int64_t vertex_limit = kRepeatAllowance * (f.size() / kVertexSize + 1);
     int64_t vertices_held = 0;
     return chain_rings(arc_list, [&f, &s, &record, vertex_limit, &vertices_held](int64_t number) {
-        const RecordLayout& topology = layouts().topology;
-        const RecordLayout& line = polyline_layout();
-        std::vector<uint8_t> t = read_record_at(
-            f, offset_add(s.topology, number * static_cast<int64_t>(topology.size())), topology);
-        std::vector<uint8_t> a = read_record_at(
-            f, offset_add(s.arcs, number * static_cast<int64_t>(line.size())), line);
+        f.seek(offset_add(s.topology, number * int64_t{kArcTopology.size()}));
+        const auto t = read_record<kArcTopology.size()>(f);
+        const LineRecord line = read_line_record(f, offset_add(s.arcs, number * kLineRecordSize));
         ChainArc arc;
-        arc.start_node = topology.integer(t.data(), 0);
-        arc.finish_node = topology.integer(t.data(), 1);
-        const int64_t vertices = line.integer(a.data(), 4);
-        const int64_t start = line.integer(a.data(), 5);
-        arc.vertices = read_vertices(f, offset_add(s.coords, start), vertices);
+        arc.start_node = kStartNode.read(t.data());
+        arc.finish_node = kFinishNode.read(t.data());
+        arc.vertices = read_vertices(f, offset_add(s.coords, line.start), line.vertices);
         vertices_held += static_cast<int64_t>(arc.vertices.size());
         if (vertices_held > vertex_limit)
             fail(ErrorKind::ValueError, "polygon arcs at offset " + std::to_string(s.coords + record.start) +

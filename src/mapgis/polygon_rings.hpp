@@ -29,7 +29,6 @@ struct PolygonRecord {
     uint8_t transparent = 0;
     int16_t layer = 0;
 };
-PolygonRecord decode_polygon_record(const uint8_t* p);
 
 // Where the arcs of a polygon file lie (data-section starts).
 struct ArcSections {

@@ -4,11 +4,9 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "mapgis/binary_file.hpp"
-#include "mapgis/record_layout.hpp"
+#include "mapgis/record_fields.hpp"
 
 namespace tiven::mapgis {
 
@@ -29,14 +27,11 @@ inline constexpr const char* kFeaturePolygon = "<1B3i1h2f1h1i1B1h8s";
 inline constexpr const char* kTopology = "<4i8s";
 inline constexpr const char* kFeatureNode = "<1B2d2i1h";  // node records: kept for completeness, never read
 
-const RecordLayout& file_head_layout();
-const RecordLayout& data_head_layout();
-const RecordLayout& field_head_layout();
-const RecordLayout& field_layout();
-const RecordLayout& polyline_layout();
+// Each reader reads one whole record at the current position (the struct
+// error when the file ends first) and decodes its fields.
 
 struct FileHead {
-    std::string_view identification;  // 8 raw bytes
+    std::string identification;  // 8 raw bytes
     int32_t file_type_code, start, heads;
     uint8_t crs, units, projection_type, ellipsoid_code;  // one-byte codes, raw
     double central_meridian, latitude_of_origin, standard_parallel_1, standard_parallel_2,
@@ -44,28 +39,44 @@ struct FileHead {
     int32_t valid, total, valid_polygons, total_polygons;
     double x_min, y_min, x_max, y_max;
 };
-FileHead decode_file_head(const uint8_t* record);  // 336 bytes
+FileHead read_file_head(BinaryFile& file);
 
 struct DataHead {
     int32_t start, count;
     int16_t end_flag;
 };
-DataHead decode_data_head(const uint8_t* record);  // 10 bytes
+DataHead read_data_head(BinaryFile& file);
 
 struct FieldHead {
     int32_t field_size;
     int16_t field_count;
     int16_t fields_length;
 };
-FieldHead decode_field_head(const uint8_t* record);  // 348 bytes
+FieldHead read_field_head(BinaryFile& file);
 
 struct FieldDescription {
-    std::string_view name;  // 20 raw bytes
+    std::string name;  // 20 raw bytes
     uint8_t type_code;
     int16_t size, length;
     uint8_t digits;
 };
-FieldDescription decode_field(const uint8_t* record);  // 39 bytes
+FieldDescription read_field(BinaryFile& file);
+
+// A line record: a line of a line file, or an arc of a polygon file.
+inline constexpr int64_t kLineRecordSize = RecordFormat{kFeaturePolyline}.size();
+struct LineRecord {
+    uint8_t flag;
+    int32_t vertices, start;  // vertex pairs, and where they lie in the coordinate area
+    int16_t line_no;
+    uint8_t sub_line_no, transparent;
+    int32_t color;
+    float width;
+    uint8_t line_type;
+    float x_scale, y_scale;
+    int32_t sub_color, layer;
+};
+// Reads the line record at `position`.
+LineRecord read_line_record(BinaryFile& file, int64_t position);
 
 // "byte", "int", "long", "float", "double", "bool", else "string".
 const char* field_type_text(int type_code) noexcept;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/error.hpp"
-#include "mapgis/record_layout.hpp"
+#include "mapgis/record_fields.hpp"
 
 namespace tiven::mapgis {
 
