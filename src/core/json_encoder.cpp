@@ -220,17 +220,14 @@ void walk(std::string& out, PyObject* value, const JsonOptions& o) {
 
 // The interpreter's own encoder decides: its text, or its error.
 void append_dumps(std::string& out, PyObject* value, const JsonOptions& o) {
-    static PyObject* kwnames[2] = {nullptr, nullptr};  // without and with indent
     bool indented = o.indent >= 0;
-    PyObject*& names = kwnames[indented];
-    if (!names) {
-        names = indented ? Py_BuildValue("(ss)", "ensure_ascii", "indent") : Py_BuildValue("(s)", "ensure_ascii");
-        if (!names) throw PythonErrorSet{};
-    }
+    Ref& names = state().dumps_kwnames[indented];
+    if (!names)
+        names = own(indented ? Py_BuildValue("(ss)", "ensure_ascii", "indent") : Py_BuildValue("(s)", "ensure_ascii"));
     Ref indent = indented ? own(PyLong_FromLong(o.indent)) : Ref();
     Ref dumps = own(PyObject_GetAttrString(state().json.get(), "dumps"));
     PyObject* args[3] = {value, Py_False, indent.get()};
-    Ref text = own(PyObject_Vectorcall(dumps.get(), args, 1, names));
+    Ref text = own(PyObject_Vectorcall(dumps.get(), args, 1, names.get()));
     if (!PyUnicode_Check(text.get())) {
         PyErr_Format(PyExc_TypeError, "write() argument must be str, not %.100s", Py_TYPE(text.get())->tp_name);
         throw PythonErrorSet{};

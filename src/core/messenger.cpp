@@ -1,6 +1,7 @@
 // The message bus every object of the module carries.
 #include "core/boundary.hpp"
 #include "core/class_builder.hpp"
+#include "core/messenger.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
@@ -87,23 +88,7 @@ Ref unsubscribe(const Call& c) {
 }
 
 Ref publish(const Call& c) {
-    PyObject* self = c[arg(kPublishParams, "self")];
-    PyObject* key = c[arg(kPublishParams, "key")];
-    PyObject* value = c[arg(kPublishParams, "value")];
-    if (!contains(subscribers_of(self).get(), key)) return py_none();
-    Ref it = own(PyObject_GetIter(slots_of(self, key).get()));
-    while (PyObject* raw = PyIter_Next(it.get())) {
-        Ref slot = Ref::steal(raw);
-        Ref r = Ref::steal(PyObject_CallOneArg(slot.get(), value));
-        if (r) continue;
-        if (!PyErr_ExceptionMatches(PyExc_Exception)) throw PythonErrorSet{};
-        Ref exc = Ref::steal(PyErr_GetRaisedException());
-        Ref empty = own(PyUnicode_FromString(""));
-        Ref text = own(PyObject_Format(exc.get(), empty.get()));
-        Ref line = own(PyUnicode_FromFormat("Error in message slot: %U", text.get()));
-        Ref printed = own(PyObject_CallOneArg(state().builtin_print.get(), line.get()));
-    }
-    if (PyErr_Occurred()) throw PythonErrorSet{};
+    publish_message(c[arg(kPublishParams, "self")], c[arg(kPublishParams, "key")], c[arg(kPublishParams, "value")]);
     return py_none();
 }
 
@@ -130,12 +115,29 @@ const Method kPublish{
 
 }  // namespace
 
+void publish_message(PyObject* self, PyObject* key, PyObject* value) {
+    if (!contains(subscribers_of(self).get(), key)) return;
+    Ref it = own(PyObject_GetIter(slots_of(self, key).get()));
+    while (PyObject* raw = PyIter_Next(it.get())) {
+        Ref slot = Ref::steal(raw);
+        Ref r = Ref::steal(PyObject_CallOneArg(slot.get(), value));
+        if (r) continue;
+        if (!PyErr_ExceptionMatches(PyExc_Exception)) throw PythonErrorSet{};
+        Ref exc = Ref::steal(PyErr_GetRaisedException());
+        Ref text = own(PyObject_Format(exc.get(), state().names.empty));
+        Ref line = own(PyUnicode_FromFormat("Error in message slot: %U", text.get()));
+        Ref printed = own(PyObject_CallOneArg(state().builtin_print.get(), line.get()));
+    }
+    if (PyErr_Occurred()) throw PythonErrorSet{};
+}
+
 void add_messenger_class(ModuleState& st) {
     ClassBuilder b("Messenger", nullptr,
                    "信使消息事件订阅与发布类（通常用于实时进度异步跟踪场景）\n\n"
                    "    每个对象持有自己的订阅表 subscribers：消息键 -> 回调函数列表。\n");
     b.method(kInit).method(kSubscribe).method(kUnsubscribe).method(kPublish);
     st.Messenger = b.finish();
+    st.own_publish = class_entry(st.Messenger.get(), st.names.publish);
 }
 
 }  // namespace tiven

@@ -25,6 +25,7 @@ void for_each_ref(ModuleState& s, F&& f) {
     for (Ref* r : refs) f(*r);
     for (Ref& r : s.angle_patterns) f(r);
     for (Ref& r : s.code_patterns) f(r);
+    for (Ref& r : s.dumps_kwnames) f(r);
 }
 
 // The callable that a class-dictionary entry hands out.
@@ -63,19 +64,20 @@ void ModuleState::clear() {
 #undef TIVEN_CLEAR_NAME
 }
 
-bool is_own_method(PyObject* owner, PyObject* name, PyObject* original) {
-    if (!original) return false;
-    if (PyType_Check(owner)) {
-        // With the plain metaclass, `cls.<name>` is the first entry along the MRO.
-        if (!Py_IS_TYPE(owner, &PyType_Type)) return false;
-        return _PyType_Lookup(reinterpret_cast<PyTypeObject*>(owner), name) == original;
-    }
-    if (_PyType_Lookup(Py_TYPE(owner), name) != original) return false;
-    // The instance's own attributes come first: look the name up as Python does.
-    PyObject* raw = nullptr;
-    check(PyObject_GetOptionalAttr(owner, name, &raw));
-    Ref found = Ref::steal(raw);
-    if (!found) return false;
+Ref class_entry(PyObject* cls, PyObject* name) {
+    PyObject* entry = PyDict_GetItemWithError(reinterpret_cast<PyTypeObject*>(cls)->tp_dict, name);
+    if (!entry && PyErr_Occurred()) throw PythonErrorSet{};
+    return Ref::borrow(entry);
+}
+
+bool is_own_method(PyObject* owner, PyObject* name, PyObject* original, Ref& found) {
+    found.reset();
+    // With the plain metaclass, `cls.<name>` is the first entry along the MRO.
+    if (PyType_Check(owner) && Py_IS_TYPE(owner, &PyType_Type) && original &&
+        _PyType_Lookup(reinterpret_cast<PyTypeObject*>(owner), name) == original)
+        return true;
+    found = own(PyObject_GetAttr(owner, name));
+    if (!original || PyType_Check(owner)) return false;
     PyObject* function = function_of(original);
     if (PyMethod_Check(found.get())) {
         PyObject* bound_to = Py_IS_TYPE(original, &PyClassMethod_Type) ? reinterpret_cast<PyObject*>(Py_TYPE(owner))

@@ -80,6 +80,7 @@ struct ModuleState {
     Ref zone_kwnames;          // ("longitude", "zoneCode")
     Ref int_1984, int_6;
     Ref code_patterns[8];      // MapGrid sheet-code patterns, compiled on first use
+    Ref dumps_kwnames[2];      // json.dumps keywords, without and with indent
 
     ModuleState() = default;
     ModuleState(const ModuleState&) = delete;
@@ -95,12 +96,21 @@ struct ModuleState {
 
 ModuleState& state();
 
-// Is `owner.<name>` still `original`, the entry its class was made with?
-// `owner` is a class (class methods called through `cls`) or an instance.
-// Checked through the type's attribute cache, without making a bound method:
-// false when a subclass overrides the name, the class entry was replaced, or
-// (for an instance) its own __dict__ or a custom __getattribute__ may answer.
-bool is_own_method(PyObject* owner, PyObject* name, PyObject* original);
+// Is `owner.<name>` still `original`, the class-dictionary entry the class
+// was made with? Then the caller may run it natively. `owner` is a class
+// (class methods called through `cls`) or an instance. A class with the plain
+// metaclass is asked through the type's attribute cache, without making a
+// bound method; an instance is asked as Python would (its own attributes
+// first), once. When the answer is no, `found` holds `owner.<name>` for the
+// caller to use; a subclass override or a replacement is found that way.
+bool is_own_method(PyObject* owner, PyObject* name, PyObject* original, Ref& found);
+// The entry `name` of the class's own dictionary (new reference; null if absent),
+// to be kept as `original` for is_own_method().
+Ref class_entry(PyObject* cls, PyObject* name);
+inline bool is_own_method(PyObject* owner, PyObject* name, PyObject* original) {
+    Ref found;
+    return is_own_method(owner, name, original, found);
+}
 
 // Module attribute "src.tivenpy" for __module__ of classes and functions.
 inline constexpr const char* kModuleName = "src.tivenpy";

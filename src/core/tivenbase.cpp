@@ -59,6 +59,8 @@ void add_tivenbase_class(ModuleState& st) {
     ClassBuilder b("TivenBase", st.Messenger.get(), "GIS基础类\n\n    提供定长字节字段的文本与整数解码。\n");
     b.method(kBytesToStr).method(kBytesInteger);
     st.TivenBase = b.finish();
+    st.own_bytes_to_str = class_entry(st.TivenBase.get(), st.names.bytesToStr);
+    st.own_bytes_integer = class_entry(st.TivenBase.get(), st.names.bytesInteger);
 }
 
 }  // namespace tiven

@@ -16,7 +16,6 @@
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/feature_kinds.hpp"
 #include "mapgis/object_access.hpp"
-#include "mapgis/own_methods.hpp"
 #include "mapgis/record_fields.hpp"
 #include "mapgis/vector_header.hpp"
 
@@ -24,20 +23,7 @@ namespace tiven::mapgis {
 
 namespace {
 
-struct Names {
-    PyObject *FieldStruct, *fields, *name, *type, *typeCode, *size, *length, *decimal, *value,
-        *Encoding, *TimeStamp, *StyleItems, *featureDataHeads, *bytesToStr, *bytesInteger,
-        *black, *white;
-};
-
-const Names& names() {
-    static const Names n{interned("FieldStruct"), interned("fields"), interned("name"), interned("type"),
-                         interned("typeCode"), interned("size"), interned("length"), interned("decimal"),
-                         interned("value"), interned("Encoding"), interned("TimeStamp"), interned("StyleItems"),
-                         interned("_featureDataHeads"), interned("bytesToStr"), interned("bytesInteger"),
-                         interned("#000000"), interned("#FFFFFF")};
-    return n;
-}
+const InternedNames& names() { return state().names; }
 
 // item[key] for a dict field description; any mapping works.
 Ref field_item(PyObject* field, PyObject* key) {
@@ -81,14 +67,12 @@ void unpack_three(PyObject* value, Ref out[3]) {
 class AttributeDecoder {
 public:
     AttributeDecoder(PyObject* self, BinaryFile& file) : file_(file) {
-        const Names& n = names();
+        const InternedNames& n = names();
         Ref fs = own(PyObject_GetAttr(self, n.FieldStruct));
         fields_ = field_item(fs.get(), n.fields);
         encoding_ = own(PyObject_GetAttr(self, n.Encoding));
-        to_str_ = own(PyObject_GetAttr(self, n.bytesToStr));
-        to_int_ = own(PyObject_GetAttr(self, n.bytesInteger));
-        native_text_ = is_own_method(self, to_str_.get(), own_methods().bytes_to_str, MethodKind::Static);
-        native_int_ = is_own_method(self, to_int_.get(), own_methods().bytes_integer, MethodKind::Static);
+        native_text_ = is_own_method(self, n.bytesToStr, state().own_bytes_to_str.get(), to_str_);
+        native_int_ = is_own_method(self, n.bytesInteger, state().own_bytes_integer.get(), to_int_);
         if (native_text_) {
             native_text_ = false;
             if (PyUnicode_CheckExact(encoding_.get())) {
@@ -102,7 +86,7 @@ public:
 
     // flat: name -> value, as the export writes it; else name -> entry.
     Ref decode(int64_t position, bool flat) {
-        const Names& n = names();
+        const InternedNames& n = names();
         file_.seek(offset_add(position, 1));
         Ref properties = own(PyDict_New());
         Ref it = own(PyObject_GetIter(fields_.get()));

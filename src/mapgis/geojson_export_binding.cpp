@@ -13,7 +13,7 @@
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/object_access.hpp"
 #include "mapgis/output_file.hpp"
-#include "mapgis/own_methods.hpp"
+#include "core/messenger.hpp"
 
 namespace tiven::mapgis {
 
@@ -57,8 +57,8 @@ void append_head_members(std::string& out, const std::string& text) {
 
 // feature["properties"] = {name: entry["value"], ...}, in the same order.
 void flatten_properties(PyObject* feature) {
-    static PyObject* properties_key = interned("properties");
-    static PyObject* value_key = interned("value");
+    PyObject* properties_key = state().names.properties;
+    PyObject* value_key = state().names.value;
     Ref props = own(PyObject_GetItem(feature, properties_key));
     Ref flat = own(PyDict_New());
     if (PyDict_CheckExact(props.get())) {
@@ -93,17 +93,18 @@ void flatten_properties(PyObject* feature) {
 
 // Publishes "progress" for the feature about to be written.
 void publish_progress(PyObject* self, long long index) {
-    static PyObject* progress = interned("progress");
-    static PyObject* index_key = interned("index");
-    static PyObject* count_key = interned("count");
-    static PyObject* feature_count = interned("FeatureCount");
-    static PyObject* publish = interned("publish");
+    const InternedNames& n = state().names;
     Ref payload = own(PyDict_New());
-    check(PyDict_SetItem(payload.get(), index_key, py_int(index).get()));
-    Ref count = own(PyObject_GetAttr(self, feature_count));
-    check(PyDict_SetItem(payload.get(), count_key, count.get()));
-    PyObject* args[3] = {self, progress, payload.get()};
-    Ref r = own(PyObject_VectorcallMethod(publish, args, 3, nullptr));
+    check(PyDict_SetItem(payload.get(), n.index, py_int(index).get()));
+    Ref count = own(PyObject_GetAttr(self, n.FeatureCount));
+    check(PyDict_SetItem(payload.get(), n.count, count.get()));
+    Ref publish;
+    if (is_own_method(self, n.publish, state().own_publish.get(), publish)) {
+        publish_message(self, n.progress, payload.get());
+        return;
+    }
+    PyObject* args[2] = {n.progress, payload.get()};
+    Ref r = own(PyObject_Vectorcall(publish.get(), args, 2, nullptr));
 }
 
 // The JSON text of a line feature from its parts: what json.dumps gives for
@@ -142,8 +143,8 @@ void flush_if_full(OutputFile& out) {
 class FeatureSource {
 public:
     explicit FeatureSource(PyObject* self) {
-        Ref get_feature = get_attr(self, "getFeature");
-        if (is_own_method(self, get_feature.get(), own_methods().get_feature, MethodKind::Instance)) {
+        Ref get_feature;
+        if (is_own_method(self, state().names.getFeature, state().own_get_feature.get(), get_feature)) {
             walk_ = std::make_unique<FeatureWalk>(self);
         } else {
             Ref features = own(PyObject_CallNoArgs(get_feature.get()));
@@ -200,8 +201,8 @@ void write_features(PyObject* self, OutputFile& out) {
 // The head of the collection: getCapabilities() as the object has it, run
 // natively unless overridden.
 Ref capabilities_of(PyObject* self) {
-    Ref found = get_attr(self, "getCapabilities");
-    if (is_own_method(self, found.get(), own_methods().get_capabilities, MethodKind::Instance))
+    Ref found;
+    if (is_own_method(self, state().names.getCapabilities, state().own_get_capabilities.get(), found))
         return file_capabilities(self);
     return own(PyObject_CallNoArgs(found.get()));
 }
@@ -250,7 +251,7 @@ private:
 // Opening the target truncates it, so a target that is the file the features
 // are read from (by any path or link) would lose the data before it is read.
 void refuse_own_source(PyObject* self, const std::string& target) {
-    static PyObject* file_name_key = interned("FileName");
+    PyObject* file_name_key = state().names.FileName;
     PyObject* found = nullptr;
     if (PyObject_GetOptionalAttr(self, file_name_key, &found) < 0) throw PythonErrorSet{};
     Ref source = Ref::steal(found);

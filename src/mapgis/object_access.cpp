@@ -36,14 +36,14 @@ int64_t as_int64(PyObject* value) {
 }
 
 Ref decode_text(PyObject* self, std::string_view data, PyObject* encoding) {
-    static PyObject* name = interned("bytesToStr");
+    PyObject* name = state().names.bytesToStr;
     Ref b = py_bytes(data);
     PyObject* args[3] = {self, b.get(), encoding};
     return own(PyObject_VectorcallMethod(name, args, 3, nullptr));
 }
 
 Ref decode_integer(PyObject* self, std::string_view data) {
-    static PyObject* name = interned("bytesInteger");
+    PyObject* name = state().names.bytesInteger;
     Ref b = py_bytes(data);
     PyObject* args[2] = {self, b.get()};
     return own(PyObject_VectorcallMethod(name, args, 2, nullptr));

@@ -9,7 +9,6 @@
 #include "mapgis/feature_generator.hpp"
 #include "mapgis/geojson_export.hpp"
 #include "mapgis/object_access.hpp"
-#include "mapgis/own_methods.hpp"
 #include "mapgis/vector_header.hpp"
 #include "mapgis/vertices.hpp"
 
@@ -255,7 +254,8 @@ void add_mapgis_file_class(ModuleState& st) {
         {"__Topology", kTopology},
         {"__FeatureNode", kFeatureNode},
     }, {&kInit, &kDescribeProperty, &kGetCapabilities, &kGetFeature, &kSaveAsGeoJson});
-    remember_own_methods(st.TivenBase.get(), st.MapGisFile.get());
+    st.own_get_feature = class_entry(st.MapGisFile.get(), st.names.getFeature);
+    st.own_get_capabilities = class_entry(st.MapGisFile.get(), st.names.getCapabilities);
 }
 
 }  // namespace tiven
