@@ -82,14 +82,26 @@ def test_one_and_two_features(tmp_path):
     assert two.count('"timeStamp": ') == 3 and '"},{"type": "Feature"' in two and ",]" not in two
 
 
-def test_progress(tmp_path):
-    m = t.MapGisFile(make(tmp_path, [w.Line([(k, k)], ["x", k, 0.0, 0]) for k in range(4)]))
+class Relaying(t.MapGisFile):
+    def publish(self, key, value=None):
+        self.relayed.append(key)
+        super().publish(key, value)
+
+
+@pytest.mark.parametrize("how", ["own", "subclass", "instance"])
+def test_progress(tmp_path, how):
+    lines = [w.Line([(k, k)], ["x", k, 0.0, 0]) for k in range(4)]
+    m = (Relaying if how == "subclass" else t.MapGisFile)(make(tmp_path, lines))
+    m.relayed = []
+    if how == "instance":
+        m.publish = lambda key, value: (m.relayed.append(key), t.MapGisFile.publish(m, key, value))
     m.FeatureCount = 99
     seen = []
     m.subscribe("progress", seen.append)
     export(m, tmp_path / "p.json")
     assert seen == [{"index": k, "count": 99} for k in range(4)]
     assert all(list(p) == ["index", "count"] for p in seen)
+    assert m.relayed == ([] if how == "own" else ["progress"] * 4)
 
 
 def test_listener_errors(tmp_path, capsys):
