@@ -276,17 +276,40 @@ CornerValues corner_through(PyObject* cls, const std::string& code) {
     return out;
 }
 
+// ---- parameters ------------------------------------------------------------
+
+constexpr auto kSelfOnly = std::to_array<Param>({{.name = "self"}});
+// __corner1000000 and parse
+constexpr auto kCodeParams = std::to_array<Param>({
+    {.name = "cls"},
+    {.name = "code", .annotation = "str", .check = Check::Str},
+});
+constexpr auto kMapParams = std::to_array<Param>({
+    {.name = "cls"},
+    {.name = "longitude", .annotation = "float", .check = Check::Float},
+    {.name = "latitude", .annotation = "float", .check = Check::Float},
+    {.name = "scale", .annotation = "int", .check = Check::Int, .value = Default::integer(1000000)},
+});
+constexpr auto kGridParams = std::to_array<Param>({
+    {.name = "north", .annotation = "float", .check = Check::Float},
+    {.name = "south", .annotation = "float", .check = Check::Float},
+    {.name = "west", .annotation = "float", .check = Check::Float},
+    {.name = "east", .annotation = "float", .check = Check::Float},
+    {.name = "zoom", .annotation = "int", .check = Check::Int, .value = Default::integer(0)},
+    {.name = "summary", .annotation = "bool", .value = Default::boolean(false)},
+});
+
 // ---- methods ---------------------------------------------------------------
 
 Ref init_impl(const Call& call) {
-    call_base_init(call, call[0]);
+    call_base_init(call, call[arg(kSelfOnly, "self")]);
     return py_none();
 }
 
 Ref corner_impl(const Call& call) {
-    ClassTables t(call[0]);
+    ClassTables t(call[arg(kCodeParams, "cls")]);
     PythonCodeText text;
-    const SheetCorner c = corner_of_code(text, t.tables, utf8_of(call[1]));
+    const SheetCorner c = corner_of_code(text, t.tables, utf8_of(call[arg(kCodeParams, "code")]));
     Ref d = new_dict();
     put(d.get(), names().k_longitude, py_int(c.longitude));
     put(d.get(), names().k_latitude, py_int(c.latitude));
@@ -294,10 +317,10 @@ Ref corner_impl(const Call& call) {
 }
 
 Ref map_impl(const Call& call) {
-    PyObject* cls = call[0];
-    const double longitude = call.real(1);
-    const double latitude = call.real(2);
-    PyObject* scale_obj = call[3];
+    PyObject* cls = call[arg(kMapParams, "cls")];
+    const double longitude = call.real(arg(kMapParams, "longitude"));
+    const double latitude = call.real(arg(kMapParams, "latitude"));
+    PyObject* scale_obj = call[arg(kMapParams, "scale")];
 
     ClassTables t(cls);
     const PositionFrame frame = position_frame(t.tables, longitude, latitude);
@@ -352,10 +375,10 @@ Ref parse_impl(const Call& call) {
 }
 
 Ref parse_code(const Call& call) {
-    PyObject* cls = call[0];
+    PyObject* cls = call[arg(kCodeParams, "cls")];
     ClassTables t(cls);
     PythonCodeText text;
-    const std::string code = utf8_of(call[1]);
+    const std::string code = utf8_of(call[arg(kCodeParams, "code")]);
 
     const CodePrefix prefix = read_code_prefix(text, code);
     CornerValues corner = corner_through(cls, prefix.joined());
@@ -446,12 +469,14 @@ private:
 };
 
 Ref grid_impl(const Call& call) {
+    constexpr auto& p = kGridParams;
     int overflow = 0;
-    const long long zoom = PyLong_AsLongLongAndOverflow(call[4], &overflow);
+    const long long zoom = PyLong_AsLongLongAndOverflow(call[arg(p, "zoom")], &overflow);
     if (zoom == -1 && PyErr_Occurred()) throw PythonErrorSet{};
     const GridStep step = grid_step(overflow < 0 ? -1 : zoom, overflow > 0);
-    auto body = std::make_unique<GridBody>(call.real(0), call.real(1), call.real(2), call.real(3), step,
-                                           Ref::borrow(call[5]));
+    auto body = std::make_unique<GridBody>(call.real(arg(p, "north")), call.real(arg(p, "south")),
+                                           call.real(arg(p, "west")), call.real(arg(p, "east")), step,
+                                           Ref::borrow(call[arg(p, "summary")]));
     return make_generator(std::move(body), "grid", "MapGrid.grid");
 }
 
@@ -514,11 +539,11 @@ const char kGridDoc[] =
     ":param summary: 为真时只给出网格线数量\n"
     ":return: 经线（自西向东）再纬线（自南向北），或一条汇总";
 
-const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, kInitDoc, init_impl};
+const Method kInit{"__init__", MethodKind::Instance, kSelfOnly, nullptr, ResultCheck::None, kInitDoc, init_impl};
 
 const Method kCorner{"__corner1000000",
                      MethodKind::Class,
-                     {{"cls"}, {"code", "str", Check::Str}},
+                     kCodeParams,
                      "Union[dict, None]",
                      ResultCheck::Dict,
                      kCornerDoc,
@@ -526,26 +551,17 @@ const Method kCorner{"__corner1000000",
 
 const Method kMap{"map",
                   MethodKind::Class,
-                  {{"cls"},
-                   {"longitude", "float", Check::Float},
-                   {"latitude", "float", Check::Float},
-                   {"scale", "int", Check::Int, false, Default::integer(1000000)}},
+                  kMapParams,
                   "dict",
                   ResultCheck::Dict,
                   kMapDoc,
                   map_impl};
 
-const Method kParse{"parse", MethodKind::Class, {{"cls"}, {"code", "str", Check::Str}}, "dict",
-                    ResultCheck::Dict, kParseDoc, parse_impl};
+const Method kParse{"parse", MethodKind::Class, kCodeParams, "dict", ResultCheck::Dict, kParseDoc, parse_impl};
 
 const Method kGrid{"grid",
                    MethodKind::Static,
-                   {{"north", "float", Check::Float},
-                    {"south", "float", Check::Float},
-                    {"west", "float", Check::Float},
-                    {"east", "float", Check::Float},
-                    {"zoom", "int", Check::Int, false, Default::integer(0)},
-                    {"summary", "bool", Check::Any, false, Default::boolean(false)}},
+                   kGridParams,
                    "Iterator",
                    ResultCheck::None,
                    kGridDoc,

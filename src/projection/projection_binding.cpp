@@ -80,6 +80,64 @@ void make_names() {
     names = n;
 }
 
+// ---- parameters -----------------------------------------------------------------
+
+constexpr Param kCls{.name = "cls"};
+
+constexpr Param real_or_none(const char* name) {
+    return {.name = name, .annotation = "float", .check = Check::Float, .value = Default::none()};
+}
+constexpr Param real_default(const char* name, double v) {
+    return {.name = name, .annotation = "float", .check = Check::Float, .value = Default::real(v)};
+}
+constexpr Param int_default(const char* name, long long v) {
+    return {.name = name, .annotation = "int", .check = Check::Int, .value = Default::integer(v)};
+}
+
+constexpr auto kSelfOnly = std::to_array<Param>({{.name = "self"}});
+constexpr auto kAngleParams = std::to_array<Param>({
+    {.name = "deg", .annotation = "Union[float, str]", .value = Default::none()},
+    {.name = "dms", .annotation = "Union[float, str]", .value = Default::none()},
+    {.name = "digit", .annotation = "Union[int, str]", .value = Default::none()},
+});
+constexpr auto kGeodesicsParams = std::to_array<Param>({
+    kCls,
+    {.name = "point1", .annotation = "Union[list, tuple]"},
+    {.name = "point2", .annotation = "Union[list, tuple]"},
+    int_default("crs", 1984),
+});
+constexpr auto kZoneParams = std::to_array<Param>({
+    kCls,
+    {.name = "longitude", .annotation = "float", .check = Check::Float},
+    int_default("zoneCode", 6),
+});
+constexpr auto kCentralMeridianParams = std::to_array<Param>({
+    kCls,
+    real_or_none("longitude"),
+    {.name = "zone", .annotation = "int", .check = Check::Int, .value = Default::none()},
+    int_default("zoneCode", 6),
+});
+constexpr auto kWebMercatorParams = std::to_array<Param>({
+    kCls, real_or_none("longitude"), real_or_none("latitude"), real_or_none("x"), real_or_none("y"),
+});
+constexpr auto kGaussKrugerParams = std::to_array<Param>({
+    kCls, real_or_none("centralMeridian"), real_or_none("x"), real_or_none("y"), real_or_none("longitude"),
+    real_or_none("latitude"), int_default("crs", 2000),
+});
+// Albers and Lambert.
+constexpr auto kConicParams = std::to_array<Param>({
+    kCls,
+    real_or_none("longitude"),
+    real_or_none("latitude"),
+    real_default("centralMeridian", 0.0),
+    real_default("originLatitude", 0.0),
+    real_default("parallel1", 20.0),
+    real_default("parallel2", 50.0),
+    real_or_none("x"),
+    real_or_none("y"),
+    int_default("crs", 2000),
+});
+
 // ---- small conversions --------------------------------------------------------
 
 double as_double(PyObject* v) {
@@ -167,9 +225,9 @@ long long group_int(PyObject* match, long i) {
 }
 
 Ref angle_impl(const Call& c) {
-    PyObject* deg = c[0];
-    PyObject* dms = c[1];
-    PyObject* digit = c[2];
+    PyObject* deg = c[arg(kAngleParams, "deg")];
+    PyObject* dms = c[arg(kAngleParams, "dms")];
+    PyObject* digit = c[arg(kAngleParams, "digit")];
     if (deg != Py_None) {
         Ref text = own(PyObject_Str(deg));
         Ref m = search(names->decimal_pattern, text.get());
@@ -222,22 +280,24 @@ bool uses_own(PyObject* cls, PyObject* name, PyObject* original) {
 bool is_three(PyObject* zone_code) { return as_small_int(zone_code) == 3; }
 
 Ref zone_impl(const Call& c) {
-    return py_int(projection::zone_of(c.real(1), is_three(c[2])));
+    const double longitude = c.real(arg(kZoneParams, "longitude"));
+    return py_int(projection::zone_of(longitude, is_three(c[arg(kZoneParams, "zoneCode")])));
 }
 
 double central_meridian_6(long long z) { return (static_cast<double>(z) - 0.5) * 6 - (z <= 30 ? 0 : 360); }
 
 Ref central_meridian_impl(const Call& c) {
-    PyObject* cls = c[0];
-    PyObject* zone = c[2];
-    PyObject* zone_code = c[3];
+    PyObject* cls = c[arg(kCentralMeridianParams, "cls")];
+    PyObject* longitude = c[arg(kCentralMeridianParams, "longitude")];
+    PyObject* zone = c[arg(kCentralMeridianParams, "zone")];
+    PyObject* zone_code = c[arg(kCentralMeridianParams, "zoneCode")];
     Ref computed;
-    if (c[1] != Py_None && uses_own(cls, names->zone, names->own_zone)) {
-        computed = py_int(projection::zone_of(c.real(1), is_three(zone_code)));
+    if (longitude != Py_None && uses_own(cls, names->zone, names->own_zone)) {
+        computed = py_int(projection::zone_of(PyFloat_AS_DOUBLE(longitude), is_three(zone_code)));
         zone = computed.get();
-    } else if (c[1] != Py_None) {
+    } else if (longitude != Py_None) {
         Ref method = own(PyObject_GetAttr(cls, names->zone));
-        PyObject* args[] = {c[1], zone_code};
+        PyObject* args[] = {longitude, zone_code};
         computed = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
         enforce_result(ResultCheck::Int, computed.get());
         zone = computed.get();
@@ -257,10 +317,12 @@ Ref central_meridian_impl(const Call& c) {
 // ---- projections ---------------------------------------------------------------
 
 Ref web_mercator_impl(const Call& c) {
-    Ref rec = record(c[0], names->key1984);
+    constexpr auto& p = kWebMercatorParams;
+    constexpr size_t lon = arg(p, "longitude"), lat = arg(p, "latitude"), x = arg(p, "x"), y = arg(p, "y");
+    Ref rec = record(c[arg(p, "cls")], names->key1984);
     const double a = field(rec.get(), names->a);
-    if (!c.is_none(1) && !c.is_none(2)) return pair(projection::web_mercator_forward(a, c.real(1), c.real(2)));
-    if (!c.is_none(3) && !c.is_none(4)) return pair(projection::web_mercator_inverse(a, c.real(3), c.real(4)));
+    if (!c.is_none(lon) && !c.is_none(lat)) return pair(projection::web_mercator_forward(a, c.real(lon), c.real(lat)));
+    if (!c.is_none(x) && !c.is_none(y)) return pair(projection::web_mercator_inverse(a, c.real(x), c.real(y)));
     fail("Invalid parameter.");
 }
 
@@ -287,10 +349,10 @@ double difference(PyObject* b, PyObject* a) {
 }
 
 Ref geodesics_impl(const Call& c) {
-    PyObject* cls = c[0];
-    PyObject* p1 = c[1];
-    PyObject* p2 = c[2];
-    PyObject* crs = c[3];
+    PyObject* cls = c[arg(kGeodesicsParams, "cls")];
+    PyObject* p1 = c[arg(kGeodesicsParams, "point1")];
+    PyObject* p2 = c[arg(kGeodesicsParams, "point2")];
+    PyObject* crs = c[arg(kGeodesicsParams, "crs")];
     {
         Ref x1 = item(p1, 0), x2 = item(p2, 0);
         if (equal(x1.get(), x2.get())) {
@@ -318,79 +380,88 @@ std::optional<double> optional_real(const Call& c, size_t i) {
 }
 
 Ref gauss_kruger_impl(const Call& c) {
-    PyObject* cls = c[0];
-    PyObject* crs = c[6];
+    constexpr auto& p = kGaussKrugerParams;
+    constexpr size_t given_cm = arg(p, "centralMeridian"), x = arg(p, "x"), y = arg(p, "y");
+    constexpr size_t lon = arg(p, "longitude"), lat = arg(p, "latitude");
+    PyObject* cls = c[arg(p, "cls")];
+    PyObject* crs = c[arg(p, "crs")];
     const projection::GaussKrugerRow* row = projection::gauss_kruger_row(as_small_int(crs));
     if (!row) fail("Invalid [crs] parameter.");
     const double a = field(record(cls, crs).get(), names->a);
-    if (!c.is_none(2) && !c.is_none(3))
-        return pair(projection::gauss_kruger_inverse(*row, a, optional_real(c, 1), c.real(2), c.real(3)));
-    if (c.is_none(4) || c.is_none(5)) fail("Invalid parameter.");
+    if (!c.is_none(x) && !c.is_none(y))
+        return pair(projection::gauss_kruger_inverse(*row, a, optional_real(c, given_cm), c.real(x), c.real(y)));
+    if (c.is_none(lon) || c.is_none(lat)) fail("Invalid parameter.");
     double cm;
-    if (c.is_none(1) && uses_own(cls, names->centralMeridian, names->own_central_meridian) &&
+    if (c.is_none(given_cm) && uses_own(cls, names->centralMeridian, names->own_central_meridian) &&
         uses_own(cls, names->zone, names->own_zone)) {
-        cm = central_meridian_6(projection::zone_of(c.real(4), false));
-    } else if (c.is_none(1)) {
+        cm = central_meridian_6(projection::zone_of(c.real(lon), false));
+    } else if (c.is_none(given_cm)) {
         Ref method = own(PyObject_GetAttr(cls, names->centralMeridian));
-        PyObject* args[] = {c[4], names->six};
+        PyObject* args[] = {c[lon], names->six};
         Ref r = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
         enforce_result(ResultCheck::FloatOrNone, r.get());
         if (r.get() == Py_None) {
             // The prefix comes first; then the range test cannot compare None.
-            projection::gauss_kruger_prefix(c.real(4));
+            projection::gauss_kruger_prefix(c.real(lon));
             fail(ErrorKind::TypeError, "'<=' not supported between instances of 'int' and 'NoneType'");
         }
         cm = PyFloat_AS_DOUBLE(r.get());
     } else {
-        cm = c.real(1);
+        cm = c.real(given_cm);
     }
-    return pair(projection::gauss_kruger_forward(*row, a, cm, c.real(4), c.real(5)));
+    return pair(projection::gauss_kruger_forward(*row, a, cm, c.real(lon), c.real(lat)));
 }
 
-// Common front of the conic projections: the table membership of `crs`, then
-// the ranges of the cone's parameters.
-void check_conic(const Call& c) {
-    Ref table = own(PyObject_GetAttr(c[0], names->datum));
-    if (!check(PySequence_Contains(table.get(), c[9]))) fail("Invalid [crs] parameter.");
-    projection::check_conic_parameters(c.real(3), c.real(4), c.real(5), c.real(6));
+// Common road of the conic projections: the table membership of `crs` and
+// the ranges of the cone's parameters, then the cone made by `make_cone`
+// from the class's table, then forward when both geographic coordinates are
+// given, else inverse when both plane ones are.
+template <class Cone, class MakeCone>
+Ref conic(const Call& c, MakeCone make_cone, projection::Pair (*forward)(const Cone&, double, double, double),
+          projection::Pair (*inverse)(const Cone&, double, double, double)) {
+    constexpr auto& p = kConicParams;
+    constexpr size_t lon = arg(p, "longitude"), lat = arg(p, "latitude"), x = arg(p, "x"), y = arg(p, "y");
+    PyObject* cls = c[arg(p, "cls")];
+    PyObject* crs = c[arg(p, "crs")];
+    const double cm = c.real(arg(p, "centralMeridian"));
+    const double origin = c.real(arg(p, "originLatitude"));
+    const double parallel1 = c.real(arg(p, "parallel1"));
+    const double parallel2 = c.real(arg(p, "parallel2"));
+    Ref table = own(PyObject_GetAttr(cls, names->datum));
+    if (!check(PySequence_Contains(table.get(), crs))) fail("Invalid [crs] parameter.");
+    projection::check_conic_parameters(cm, origin, parallel1, parallel2);
+    const Cone cone = make_cone(cls, crs, origin, parallel1, parallel2);
+    if (!c.is_none(lon) && !c.is_none(lat)) return pair(forward(cone, cm, c.real(lon), c.real(lat)));
+    if (!c.is_none(x) && !c.is_none(y)) return pair(inverse(cone, cm, c.real(x), c.real(y)));
+    fail("Invalid parameter.");
 }
 
 Ref albers_impl(const Call& c) {
-    check_conic(c);
-    const double a = field(record(c[0], c[9]).get(), names->a);
-    const projection::AlbersCone cone = projection::albers_cone(a, c.real(4), c.real(5), c.real(6));
-    if (!c.is_none(1) && !c.is_none(2)) return pair(projection::albers_forward(cone, c.real(3), c.real(1), c.real(2)));
-    if (!c.is_none(7) && !c.is_none(8)) return pair(projection::albers_inverse(cone, c.real(3), c.real(7), c.real(8)));
-    fail("Invalid parameter.");
+    auto make_cone = [](PyObject* cls, PyObject* crs, double origin, double parallel1, double parallel2) {
+        const double a = field(record(cls, crs).get(), names->a);
+        return projection::albers_cone(a, origin, parallel1, parallel2);
+    };
+    return conic<projection::AlbersCone>(c, make_cone, projection::albers_forward, projection::albers_inverse);
 }
 
 Ref lambert_impl(const Call& c) {
-    check_conic(c);
-    const double a = field(record(c[0], c[9]).get(), names->a);
-    const double f = field(record(c[0], c[9]).get(), names->f);
-    const projection::LambertCone cone = projection::lambert_cone(a, f, c.real(4), c.real(5), c.real(6));
-    if (!c.is_none(1) && !c.is_none(2)) return pair(projection::lambert_forward(cone, c.real(3), c.real(1), c.real(2)));
-    if (!c.is_none(7) && !c.is_none(8)) return pair(projection::lambert_inverse(cone, c.real(3), c.real(7), c.real(8)));
-    fail("Invalid parameter.");
+    auto make_cone = [](PyObject* cls, PyObject* crs, double origin, double parallel1, double parallel2) {
+        const double a = field(record(cls, crs).get(), names->a);
+        const double f = field(record(cls, crs).get(), names->f);
+        return projection::lambert_cone(a, f, origin, parallel1, parallel2);
+    };
+    return conic<projection::LambertCone>(c, make_cone, projection::lambert_forward, projection::lambert_inverse);
 }
 
 // ---- declarations ---------------------------------------------------------------
 
-const Param kCls{"cls"};
-constexpr Default kNone = Default::none();
-
-Param real_or_none(const char* name) { return {name, "float", Check::Float, false, kNone}; }
-Param real_default(const char* name, double v) { return {name, "float", Check::Float, false, Default::real(v)}; }
-Param int_default(const char* name, long long v) { return {name, "int", Check::Int, false, Default::integer(v)}; }
-
-const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, "", init_calling_base};
+const Method kInit{"__init__", MethodKind::Instance, kSelfOnly, nullptr, ResultCheck::None, "",
+                   init_calling_base};
 
 const Method kAngle{
     "angle",
     MethodKind::Static,
-    {{"deg", "Union[float, str]", Check::Any, false, kNone},
-     {"dms", "Union[float, str]", Check::Any, false, kNone},
-     {"digit", "Union[int, str]", Check::Any, false, kNone}},
+    kAngleParams,
     "Union[float, str]",
     ResultCheck::None,
     "十进制度与度分秒互转（deg 优先）。\n\n"
@@ -404,10 +475,7 @@ const Method kAngle{
 const Method kGeodesics{
     "geodesics",
     MethodKind::Class,
-    {kCls,
-     {"point1", "Union[list, tuple]", Check::Any},
-     {"point2", "Union[list, tuple]", Check::Any},
-     int_default("crs", 1984)},
+    kGeodesicsParams,
     "Union[float, None]",
     ResultCheck::FloatOrNone,
     "Vincenty 反算公式计算椭球面上两点间的大地线长度（米）。\n\n"
@@ -422,7 +490,7 @@ const Method kGeodesics{
 const Method kZone{
     "zone",
     MethodKind::Class,
-    {kCls, {"longitude", "float", Check::Float}, int_default("zoneCode", 6)},
+    kZoneParams,
     "int",
     ResultCheck::Int,
     "经度所在的投影带号。\n\n"
@@ -433,7 +501,7 @@ const Method kZone{
 const Method kCentralMeridian{
     "centralMeridian",
     MethodKind::Class,
-    {kCls, real_or_none("longitude"), {"zone", "int", Check::Int, false, kNone}, int_default("zoneCode", 6)},
+    kCentralMeridianParams,
     "float",
     ResultCheck::None,
     "投影带的中央经线。\n\n"
@@ -445,7 +513,7 @@ const Method kCentralMeridian{
 const Method kWebMercator{
     "webMercator",
     MethodKind::Class,
-    {kCls, real_or_none("longitude"), real_or_none("latitude"), real_or_none("x"), real_or_none("y")},
+    kWebMercatorParams,
     "tuple",
     ResultCheck::None,
     "球体墨卡托（Web Mercator）投影正反算，球半径取 WGS84 长半轴。\n\n"
@@ -457,8 +525,7 @@ const Method kWebMercator{
 const Method kGaussKruger{
     "gaussKruger",
     MethodKind::Class,
-    {kCls, real_or_none("centralMeridian"), real_or_none("x"), real_or_none("y"), real_or_none("longitude"),
-     real_or_none("latitude"), int_default("crs", 2000)},
+    kGaussKrugerParams,
     "tuple",
     ResultCheck::None,
     "高斯-克吕格投影正反算。\n\n"
@@ -489,21 +556,8 @@ const char* const kLambertDoc =
     "crs: 1954 北京54、1980 西安80、1984 WGS84、2000 CGCS2000（默认）。\n"
     "返回 (横坐标, 纵坐标)；失败抛出异常。";
 
-ParamList conic_params() {
-    return {kCls,
-            real_or_none("longitude"),
-            real_or_none("latitude"),
-            real_default("centralMeridian", 0.0),
-            real_default("originLatitude", 0.0),
-            real_default("parallel1", 20.0),
-            real_default("parallel2", 50.0),
-            real_or_none("x"),
-            real_or_none("y"),
-            int_default("crs", 2000)};
-}
-
-const Method kAlbers{"albers", MethodKind::Class, conic_params(), "tuple", ResultCheck::None, kAlbersDoc, albers_impl};
-const Method kLambert{"lambert", MethodKind::Class, conic_params(), "tuple", ResultCheck::None, kLambertDoc,
+const Method kAlbers{"albers", MethodKind::Class, kConicParams, "tuple", ResultCheck::None, kAlbersDoc, albers_impl};
+const Method kLambert{"lambert", MethodKind::Class, kConicParams, "tuple", ResultCheck::None, kLambertDoc,
                       lambert_impl};
 
 // ---- the record class and the table -------------------------------------------
