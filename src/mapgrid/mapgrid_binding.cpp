@@ -3,6 +3,7 @@
 // the interpreter's `re`, so case folding and Unicode classes are its own.
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/method.hpp"
@@ -19,82 +20,14 @@ namespace {
 
 using namespace mapgrid;
 
-// Objects made once and kept for the life of the process (the module serves
-// one interpreter per process): interned names and the compiled patterns.
-struct Interned {
-    PyObject* search;
-    PyObject* match;
-    PyObject* groups;
-    PyObject* upper;
-    PyObject* lower;
-    PyObject* strip;
-    PyObject* values;
-    PyObject* map;
-    PyObject* parse;
-    PyObject* corner;  // _MapGrid__corner1000000
-    PyObject* tables[4];
-    PyObject* k_new;
-    PyObject* k_old;
-    PyObject* k_boundary;
-    PyObject* k_north;
-    PyObject* k_south;
-    PyObject* k_west;
-    PyObject* k_east;
-    PyObject* k_scale;
-    PyObject* k_longitude;
-    PyObject* k_latitude;
-    PyObject* k_remarks;
-    PyObject* k_type;
-    PyObject* k_coordinates;
-    PyObject* k_count;
-    PyObject* k_step;
-    PyObject* v_longitude;
-    PyObject* v_latitude;
-    PyObject* v_linestring;
-    PyObject* empty;
-    PyObject* patterns[static_cast<size_t>(CodePattern::Count_)];
-};
-Interned* g_names = nullptr;
+const InternedNames& names() { return state().names; }
 
-void make_names() {
-    auto* n = new Interned{};
-    n->search = interned("search");
-    n->match = interned("match");
-    n->groups = interned("groups");
-    n->upper = interned("upper");
-    n->lower = interned("lower");
-    n->strip = interned("strip");
-    n->values = interned("values");
-    n->map = interned("map");
-    n->parse = interned("parse");
-    n->corner = interned("_MapGrid__corner1000000");
-    n->tables[0] = interned("_MapGrid__mapcode");
-    n->tables[1] = interned("_MapGrid__mapword");
-    n->tables[2] = interned("_MapGrid__mapword5000");
-    n->tables[3] = interned("_MapGrid__scalecode");
-    n->k_new = interned("new");
-    n->k_old = interned("old");
-    n->k_boundary = interned("boundary");
-    n->k_north = interned("north");
-    n->k_south = interned("south");
-    n->k_west = interned("west");
-    n->k_east = interned("east");
-    n->k_scale = interned("scale");
-    n->k_longitude = interned("longitude");
-    n->k_latitude = interned("latitude");
-    n->k_remarks = interned("remarks");
-    n->k_type = interned("type");
-    n->k_coordinates = interned("coordinates");
-    n->k_count = interned("count");
-    n->k_step = interned("step");
-    n->v_longitude = n->k_longitude;
-    n->v_latitude = n->k_latitude;
-    n->v_linestring = interned("LineString");
-    n->empty = interned("");
-    g_names = n;
+// The class attributes holding the four letter tables.
+PyObject* table_name(int i) {
+    const InternedNames& n = names();
+    PyObject* const tables[] = {n.mapcode, n.mapword, n.mapword5000, n.scalecode};
+    return tables[i];
 }
-
-const Interned& names() { return *g_names; }
 
 // ---- text ------------------------------------------------------------------
 
@@ -175,7 +108,9 @@ private:
 
     // re.compile(pattern, IGNORECASE | MULTILINE), once per pattern.
     static PyObject* pattern(CodePattern p) {
-        PyObject*& slot = g_names->patterns[static_cast<size_t>(p)];
+        static_assert(static_cast<size_t>(CodePattern::Count_) ==
+                      std::extent_v<decltype(ModuleState::code_patterns)>);
+        Ref& slot = state().code_patterns[static_cast<size_t>(p)];
         if (!slot) {
             PyObject* re = state().re.get();
             Ref ic = own(PyObject_GetAttrString(re, "IGNORECASE"));
@@ -183,9 +118,9 @@ private:
             Ref flags = own(PyNumber_Or(ic.get(), ml.get()));
             Ref text = str_of(pattern_text(p));
             Ref compile = own(PyObject_GetAttrString(re, "compile"));
-            slot = own(PyObject_CallFunctionObjArgs(compile.get(), text.get(), flags.get(), nullptr)).release();
+            slot = own(PyObject_CallFunctionObjArgs(compile.get(), text.get(), flags.get(), nullptr));
         }
-        return slot;
+        return slot.get();
     }
 };
 
@@ -196,9 +131,9 @@ struct ClassTables {
 
     explicit ClassTables(PyObject* cls) {
         for (int i = 0; i < 4; ++i) {
-            Ref v = own(PyObject_GetAttr(cls, names().tables[i]));
+            Ref v = own(PyObject_GetAttr(cls, table_name(i)));
             if (!PyUnicode_Check(v.get())) {
-                PyErr_Format(PyExc_TypeError, "%U should be a str, not %.200s", names().tables[i],
+                PyErr_Format(PyExc_TypeError, "%U should be a str, not %.200s", table_name(i),
                              Py_TYPE(v.get())->tp_name);
                 throw PythonErrorSet{};
             }
@@ -217,23 +152,25 @@ Ref new_dict() { return own(PyDict_New()); }
 void put(PyObject* d, PyObject* key, Ref value) { check(PyDict_SetItem(d, key, value.get())); }
 
 Ref boundary_dict(const SheetBoundary& b) {
+    const InternedNames& n = names();
     Ref d = new_dict();
-    put(d.get(), names().k_north, py_float(b.north));
-    put(d.get(), names().k_south, py_float(b.south));
-    put(d.get(), names().k_west, py_float(b.west));
-    put(d.get(), names().k_east, py_float(b.east));
+    put(d.get(), n.north, py_float(b.north));
+    put(d.get(), n.south, py_float(b.south));
+    put(d.get(), n.west, py_float(b.west));
+    put(d.get(), n.east, py_float(b.east));
     return d;
 }
 
 // North, south, west, east of a whole 1:1,000,000 sheet, in the corner's own
 // number type (ints from the class's own lookup).
 Ref whole_sheet_boundary(PyObject* lon, PyObject* lat) {
+    const InternedNames& n = names();
     Ref four = py_int(4), six = py_int(6);
     Ref d = new_dict();
-    put(d.get(), names().k_north, own(PyNumber_Add(lat, four.get())));
-    put(d.get(), names().k_south, Ref::borrow(lat));
-    put(d.get(), names().k_west, Ref::borrow(lon));
-    put(d.get(), names().k_east, own(PyNumber_Add(lon, six.get())));
+    put(d.get(), n.north, own(PyNumber_Add(lat, four.get())));
+    put(d.get(), n.south, Ref::borrow(lat));
+    put(d.get(), n.west, Ref::borrow(lon));
+    put(d.get(), n.east, own(PyNumber_Add(lon, six.get())));
     return d;
 }
 
@@ -254,7 +191,7 @@ struct CornerValues {
     Ref lon, lat;
 };
 CornerValues corner_through(PyObject* cls, const std::string& code) {
-    Ref fn = own(PyObject_GetAttr(cls, names().corner));
+    Ref fn = own(PyObject_GetAttr(cls, names().corner1000000));
     Ref arg = str_of(code);
     Ref corner = own(PyObject_CallOneArg(fn.get(), arg.get()));
     Ref values = own(PyObject_CallMethodNoArgs(corner.get(), names().values));
@@ -311,8 +248,8 @@ Ref corner_impl(const Call& call) {
     PythonCodeText text;
     const SheetCorner c = corner_of_code(text, t.tables, utf8_of(call[arg(kCodeParams, "code")]));
     Ref d = new_dict();
-    put(d.get(), names().k_longitude, py_int(c.longitude));
-    put(d.get(), names().k_latitude, py_int(c.latitude));
+    put(d.get(), names().longitude, py_int(c.longitude));
+    put(d.get(), names().latitude, py_int(c.latitude));
     return d;
 }
 
@@ -334,18 +271,18 @@ Ref map_impl(const Call& call) {
 
     Ref result = new_dict();
     if (scale->scale == 1000000) {
-        put(result.get(), names().k_new, str_of(frame.new1000000));
-        put(result.get(), names().k_old, str_of(frame.old1000000));
-        put(result.get(), names().k_boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
+        put(result.get(), names().key_new, str_of(frame.new1000000));
+        put(result.get(), names().old, str_of(frame.old1000000));
+        put(result.get(), names().boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
         return result;
     }
 
     const double lon0 = corner_double(corner.lon.get());
     const double lat0 = corner_double(corner.lat.get());
     const SheetOfPosition sheet = sheet_of_position(t.tables, frame, longitude, latitude, lon0, lat0, *scale);
-    put(result.get(), names().k_new, str_of(sheet.new_code));
+    put(result.get(), names().key_new, str_of(sheet.new_code));
     if (sheet.nested_scale == 0) {
-        put(result.get(), names().k_old, str_of(sheet.old_code));
+        put(result.get(), names().old, str_of(sheet.old_code));
     } else {
         // The coarser old code of the same position, through the class.
         RecursionGuard guard(" in MapGrid.map");
@@ -353,12 +290,12 @@ Ref map_impl(const Call& call) {
         Ref lon = py_float(longitude), lat = py_float(latitude), s = py_int(sheet.nested_scale);
         PyObject* args[] = {lon.get(), lat.get(), s.get()};
         Ref coarser = own(PyObject_Vectorcall(fn.get(), args, 3, nullptr));
-        Ref prefix = own(PyObject_GetItem(coarser.get(), names().k_old));
+        Ref prefix = own(PyObject_GetItem(coarser.get(), names().old));
         Ref prefix_text = own(PyObject_Format(prefix.get(), names().empty));
         Ref tail = str_of(sheet.old_tail);
-        put(result.get(), names().k_old, own(PyUnicode_Concat(prefix_text.get(), tail.get())));
+        put(result.get(), names().old, own(PyUnicode_Concat(prefix_text.get(), tail.get())));
     }
-    put(result.get(), names().k_boundary, boundary_dict(sheet.boundary));
+    put(result.get(), names().boundary, boundary_dict(sheet.boundary));
     return result;
 }
 
@@ -385,8 +322,8 @@ Ref parse_code(const Call& call) {
 
     Ref result = new_dict();
     if (text.strip(prefix.rest).empty()) {
-        put(result.get(), names().k_scale, py_int(1000000));
-        put(result.get(), names().k_boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
+        put(result.get(), names().scale, py_int(1000000));
+        put(result.get(), names().boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
         return result;
     }
     const double lon0 = corner_double(corner.lon.get());
@@ -400,8 +337,8 @@ Ref parse_code(const Call& call) {
         enforce_result(ResultCheck::Dict, r.get());
         return r;
     }
-    put(result.get(), names().k_scale, py_int(answer.scale));
-    put(result.get(), names().k_boundary, boundary_dict(answer.boundary));
+    put(result.get(), names().scale, py_int(answer.scale));
+    put(result.get(), names().boundary, boundary_dict(answer.boundary));
     return result;
 }
 
@@ -421,6 +358,7 @@ public:
 
     Ref next() override {
         if (done_) return {};
+        const InternedNames& n = names();
         if (!lines_) {
             lines_.emplace(north_, south_, west_, east_, step_);
             scale_ = py_int(step_.scale);
@@ -430,9 +368,9 @@ public:
                 Ref count = own(PyList_New(2));
                 PyList_SET_ITEM(count.get(), 0, py_int(lines_->meridian_count()).release());
                 PyList_SET_ITEM(count.get(), 1, py_int(lines_->parallel_count()).release());
-                put(d.get(), names().k_count, std::move(count));
-                put(d.get(), names().k_step, pair(step_.delta_lng, step_.delta_lat));
-                put(d.get(), names().k_scale, scale_.copy());
+                put(d.get(), n.count, std::move(count));
+                put(d.get(), n.step, pair(step_.delta_lng, step_.delta_lat));
+                put(d.get(), n.scale, scale_.copy());
                 return d;
             }
         }
@@ -445,10 +383,10 @@ public:
         PyList_SET_ITEM(coords.get(), 0, pair(line.x0, line.y0).release());
         PyList_SET_ITEM(coords.get(), 1, pair(line.x1, line.y1).release());
         Ref d = new_dict();
-        put(d.get(), names().k_remarks, Ref::borrow(line.meridian ? names().v_longitude : names().v_latitude));
-        put(d.get(), names().k_type, Ref::borrow(names().v_linestring));
-        put(d.get(), names().k_coordinates, std::move(coords));
-        put(d.get(), names().k_scale, scale_.copy());
+        put(d.get(), n.remarks, Ref::borrow(line.meridian ? n.longitude : n.latitude));
+        put(d.get(), n.type, Ref::borrow(n.LineString));
+        put(d.get(), n.coordinates, std::move(coords));
+        put(d.get(), n.scale, scale_.copy());
         return d;
     }
 
@@ -570,7 +508,6 @@ const Method kGrid{"grid",
 }  // namespace
 
 void add_mapgrid_class(ModuleState& st) {
-    if (!g_names) make_names();
     ClassBuilder b("MapGrid", st.TivenBase.get(),
                    "国际标准比例尺图幅分幅网格与编号类\n\n"
                    "    按 GB/T 13989-2012 划分与编号 1:100万 至 1:500 共十二种比例尺的图幅：\n"

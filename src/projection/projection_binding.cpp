@@ -5,7 +5,9 @@
 #include <climits>
 #include <cmath>
 #include <optional>
+#include <iterator>
 #include <string>
+#include <type_traits>
 
 #include "core/method.hpp"
 #include "core/module_state.hpp"
@@ -20,65 +22,26 @@ namespace {
 
 using projection::Pair;
 
-// Interned names and constants, made once at class creation. The module lives
-// as long as the process, so these are never released.
-struct Names {
-    PyObject* datum;
-    PyObject* a;
-    PyObject* f;
-    PyObject* zone;
-    PyObject* centralMeridian;
-    PyObject* search;
-    PyObject* group;
-    PyObject* key1984;
-    PyObject* six;
-    PyObject* zone_kwnames;  // ("longitude", "zoneCode")
-    PyObject* decimal_pattern;
-    PyObject* packed_pattern;
-    PyObject* symbol_pattern;
-    PyObject* empty;
-    // The class methods `zone` and `centralMeridian` as the class was made:
-    // while the class still holds them, their calls are made directly.
-    PyObject* own_zone;
-    PyObject* own_central_meridian;
-};
-Names* names = nullptr;
+const InternedNames& names() { return state().names; }
 
 // The three forms of angle text. `\s` and `\d` are Unicode-aware and `$`
 // admits one final newline, as the interpreter's `re` has them; the matching
 // is left to `re` itself. A white-space run followed only by an optional
 // symbol and another run is possessive: the same matches, without trying
 // every split of a long run of blanks (quadratic time).
-constexpr const char* kDecimalDegreePattern =
-    "^\\s*([+-]?)([0-3]?[0-9]{1,2}((\\.\\d*)|()))\\s*+(\xE5\xBA\xA6|\xC2\xB0)?\\s*$";
-constexpr const char* kPackedDmsPattern =
+enum AnglePattern : size_t { kDecimalDegrees, kPackedDms, kSymbolDms };
+constexpr const char* kAnglePatternTexts[] = {
+    // decimal degrees
+    "^\\s*([+-]?)([0-3]?[0-9]{1,2}((\\.\\d*)|()))\\s*+(\xE5\xBA\xA6|\xC2\xB0)?\\s*$",
+    // packed degrees, minutes and seconds
     "^\\s*([\\-+]?)([0-3]?[0-9]{1,2})(([0-5][0-9])|(60))((([0-5][0-9])|(60))((\\.\\d*)|()))"
-    "(\xE5\xBA\xA6|\xC2\xB0)?\\s*$";
-constexpr const char* kSymbolDmsPattern =
+    "(\xE5\xBA\xA6|\xC2\xB0)?\\s*$",
+    // degrees, minutes and seconds with their symbols
     "^\\s*+([\\-+]?)(([0-3]?\\d{1,2})[\xC2\xB0\xE5\xBA\xA6])?((([0-5]?\\d)|(60))[\xE2\x80\xB2\xE5\x88\x86])?"
-    "(((([0-5]?\\d)|(60))((\\.\\d*)|()))[\xE2\x80\xB3\xE7\xA7\x92])?\\s*$";
+    "(((([0-5]?\\d)|(60))((\\.\\d*)|()))[\xE2\x80\xB3\xE7\xA7\x92])?\\s*$",
+};
 
-void make_names() {
-    if (names) return;
-    auto* n = new Names{};
-    n->datum = interned("datum");
-    n->a = interned("a");
-    n->f = interned("f");
-    n->zone = interned("zone");
-    n->centralMeridian = interned("centralMeridian");
-    n->search = interned("search");
-    n->group = interned("group");
-    n->key1984 = own(PyLong_FromLong(1984)).release();
-    n->six = own(PyLong_FromLong(6)).release();
-    n->zone_kwnames = own(Py_BuildValue("(OO)", own(PyUnicode_InternFromString("longitude")).get(),
-                                        own(PyUnicode_InternFromString("zoneCode")).get()))
-                          .release();
-    n->decimal_pattern = own(PyUnicode_FromString(kDecimalDegreePattern)).release();
-    n->packed_pattern = own(PyUnicode_FromString(kPackedDmsPattern)).release();
-    n->symbol_pattern = own(PyUnicode_FromString(kSymbolDmsPattern)).release();
-    n->empty = own(PyUnicode_FromString("")).release();
-    names = n;
-}
+PyObject* angle_pattern(AnglePattern p) { return state().angle_patterns[p].get(); }
 
 // ---- parameters -----------------------------------------------------------------
 
@@ -160,7 +123,7 @@ long long as_small_int(PyObject* v) {
 // Raises Exception(before + "{}".format(value) + after); the text stays a
 // Python string, whatever characters the value's format holds.
 [[noreturn]] void fail_showing(const char* before, PyObject* value, const char* after) {
-    Ref shown = own(PyObject_Format(value, names->empty));
+    Ref shown = own(PyObject_Format(value, names().empty));
     Ref message = own(PyUnicode_FromFormat("%s%U%s", before, shown.get(), after));
     PyErr_SetObject(PyExc_Exception, message.get());
     throw PythonErrorSet{};
@@ -174,7 +137,7 @@ Ref pair(Pair p) {
 
 // cls.datum[key]
 Ref record(PyObject* cls, PyObject* key) {
-    Ref table = own(PyObject_GetAttr(cls, names->datum));
+    Ref table = own(PyObject_GetAttr(cls, names().datum));
     return own(PyObject_GetItem(table.get(), key));
 }
 
@@ -194,14 +157,14 @@ double round_to_digit(double x, PyObject* digit) {
 
 // re.search(pattern, text): the match, or an empty Ref.
 Ref search(PyObject* pattern, PyObject* text) {
-    Ref m = own(PyObject_CallMethodObjArgs(state().re.get(), names->search, pattern, text, nullptr));
+    Ref m = own(PyObject_CallMethodObjArgs(state().re.get(), names().search, pattern, text, nullptr));
     if (m.get() == Py_None) return Ref();
     return m;
 }
 
 Ref group(PyObject* match, long i) {
     Ref index = own(PyLong_FromLong(i));
-    return own(PyObject_CallMethodOneArg(match, names->group, index.get()));
+    return own(PyObject_CallMethodOneArg(match, names().group, index.get()));
 }
 
 bool minus_sign(PyObject* match) {
@@ -230,7 +193,7 @@ Ref angle_impl(const Call& c) {
     PyObject* digit = c[arg(kAngleParams, "digit")];
     if (deg != Py_None) {
         Ref text = own(PyObject_Str(deg));
-        Ref m = search(names->decimal_pattern, text.get());
+        Ref m = search(angle_pattern(kDecimalDegrees), text.get());
         if (!m) fail("Invalid [deg] parameter.");
         const bool negative = minus_sign(m.get());
         const double value = group_float(m.get(), 2, 0.0);
@@ -242,16 +205,16 @@ Ref angle_impl(const Call& c) {
     if (dms != Py_None) {
         Ref text = own(PyObject_Str(dms));
         double result;
-        if (Ref m = search(names->decimal_pattern, text.get())) {
+        if (Ref m = search(angle_pattern(kDecimalDegrees), text.get())) {
             const bool negative = minus_sign(m.get());
             result = group_float(m.get(), 2, 0.0);
             if (negative) result = result * -1;
-        } else if (Ref m = search(names->packed_pattern, text.get())) {
+        } else if (Ref m = search(angle_pattern(kPackedDms), text.get())) {
             const bool negative = minus_sign(m.get());
             const long long d = group_int(m.get(), 2);
             const long long mi = group_int(m.get(), 3);
             result = projection::dms_value(negative, d, mi, group_float(m.get(), 6, 0.0));
-        } else if (Ref m = search(names->symbol_pattern, text.get())) {
+        } else if (Ref m = search(angle_pattern(kSymbolDms), text.get())) {
             const bool negative = minus_sign(m.get());
             const long long d = group_int(m.get(), 3);
             const long long mi = group_int(m.get(), 5);
@@ -265,14 +228,6 @@ Ref angle_impl(const Call& c) {
         return py_float(result);
     }
     fail("Invalid parameter.");
-}
-
-// True when `cls.<name>` resolves to the method the class was made with.
-bool uses_own(PyObject* cls, PyObject* name, PyObject* original) {
-    if (cls != state().Projection.get() || !original) return false;
-    PyObject* found = PyDict_GetItemWithError(reinterpret_cast<PyTypeObject*>(cls)->tp_dict, name);
-    if (!found && PyErr_Occurred()) throw PythonErrorSet{};
-    return found == original;
 }
 
 // ---- zones ------------------------------------------------------------------------
@@ -291,14 +246,15 @@ Ref central_meridian_impl(const Call& c) {
     PyObject* longitude = c[arg(kCentralMeridianParams, "longitude")];
     PyObject* zone = c[arg(kCentralMeridianParams, "zone")];
     PyObject* zone_code = c[arg(kCentralMeridianParams, "zoneCode")];
+    const ModuleState& st = state();
     Ref computed;
-    if (longitude != Py_None && uses_own(cls, names->zone, names->own_zone)) {
+    if (longitude != Py_None && is_own_method(cls, st.names.zone, st.own_zone.get())) {
         computed = py_int(projection::zone_of(PyFloat_AS_DOUBLE(longitude), is_three(zone_code)));
         zone = computed.get();
     } else if (longitude != Py_None) {
-        Ref method = own(PyObject_GetAttr(cls, names->zone));
+        Ref method = own(PyObject_GetAttr(cls, st.names.zone));
         PyObject* args[] = {longitude, zone_code};
-        computed = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
+        computed = own(PyObject_Vectorcall(method.get(), args, 0, st.zone_kwnames.get()));
         enforce_result(ResultCheck::Int, computed.get());
         zone = computed.get();
     }
@@ -319,8 +275,8 @@ Ref central_meridian_impl(const Call& c) {
 Ref web_mercator_impl(const Call& c) {
     constexpr auto& p = kWebMercatorParams;
     constexpr size_t lon = arg(p, "longitude"), lat = arg(p, "latitude"), x = arg(p, "x"), y = arg(p, "y");
-    Ref rec = record(c[arg(p, "cls")], names->key1984);
-    const double a = field(rec.get(), names->a);
+    Ref rec = record(c[arg(p, "cls")], state().int_1984.get());
+    const double a = field(rec.get(), names().a);
     if (!c.is_none(lon) && !c.is_none(lat)) return pair(projection::web_mercator_forward(a, c.real(lon), c.real(lat)));
     if (!c.is_none(x) && !c.is_none(y)) return pair(projection::web_mercator_inverse(a, c.real(x), c.real(y)));
     fail("Invalid parameter.");
@@ -360,7 +316,7 @@ Ref geodesics_impl(const Call& c) {
             if (equal(y1.get(), y2.get())) return py_float(0.0);
         }
     }
-    const double f = field(record(cls, crs).get(), names->f);
+    const double f = field(record(cls, crs).get(), names().f);
     const double U1 = projection::reduced_latitude(f, as_double(item(p1, 1).get()));
     const double U2 = projection::reduced_latitude(f, as_double(item(p2, 1).get()));
     Ref lon2 = item(p2, 0);
@@ -369,7 +325,7 @@ Ref geodesics_impl(const Call& c) {
     projection::VincentyResult v = projection::vincenty_iterate(f, U1, U2, L);
     if (v.coincident) return py_float(0.0);
     if (!v.converged) return py_none();
-    const double a = field(record(cls, crs).get(), names->a);
+    const double a = field(record(cls, crs).get(), names().a);
     return py_float(projection::vincenty_length(v, a, f));
 }
 
@@ -387,18 +343,19 @@ Ref gauss_kruger_impl(const Call& c) {
     PyObject* crs = c[arg(p, "crs")];
     const projection::GaussKrugerRow* row = projection::gauss_kruger_row(as_small_int(crs));
     if (!row) fail("Invalid [crs] parameter.");
-    const double a = field(record(cls, crs).get(), names->a);
+    const double a = field(record(cls, crs).get(), names().a);
     if (!c.is_none(x) && !c.is_none(y))
         return pair(projection::gauss_kruger_inverse(*row, a, optional_real(c, given_cm), c.real(x), c.real(y)));
     if (c.is_none(lon) || c.is_none(lat)) fail("Invalid parameter.");
+    const ModuleState& st = state();
     double cm;
-    if (c.is_none(given_cm) && uses_own(cls, names->centralMeridian, names->own_central_meridian) &&
-        uses_own(cls, names->zone, names->own_zone)) {
+    if (c.is_none(given_cm) && is_own_method(cls, st.names.centralMeridian, st.own_central_meridian.get()) &&
+        is_own_method(cls, st.names.zone, st.own_zone.get())) {
         cm = central_meridian_6(projection::zone_of(c.real(lon), false));
     } else if (c.is_none(given_cm)) {
-        Ref method = own(PyObject_GetAttr(cls, names->centralMeridian));
-        PyObject* args[] = {c[lon], names->six};
-        Ref r = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
+        Ref method = own(PyObject_GetAttr(cls, st.names.centralMeridian));
+        PyObject* args[] = {c[lon], st.int_6.get()};
+        Ref r = own(PyObject_Vectorcall(method.get(), args, 0, st.zone_kwnames.get()));
         enforce_result(ResultCheck::FloatOrNone, r.get());
         if (r.get() == Py_None) {
             // The prefix comes first; then the range test cannot compare None.
@@ -427,7 +384,7 @@ Ref conic(const Call& c, MakeCone make_cone, projection::Pair (*forward)(const C
     const double origin = c.real(arg(p, "originLatitude"));
     const double parallel1 = c.real(arg(p, "parallel1"));
     const double parallel2 = c.real(arg(p, "parallel2"));
-    Ref table = own(PyObject_GetAttr(cls, names->datum));
+    Ref table = own(PyObject_GetAttr(cls, names().datum));
     if (!check(PySequence_Contains(table.get(), crs))) fail("Invalid [crs] parameter.");
     projection::check_conic_parameters(cm, origin, parallel1, parallel2);
     const Cone cone = make_cone(cls, crs, origin, parallel1, parallel2);
@@ -438,7 +395,7 @@ Ref conic(const Call& c, MakeCone make_cone, projection::Pair (*forward)(const C
 
 Ref albers_impl(const Call& c) {
     auto make_cone = [](PyObject* cls, PyObject* crs, double origin, double parallel1, double parallel2) {
-        const double a = field(record(cls, crs).get(), names->a);
+        const double a = field(record(cls, crs).get(), names().a);
         return projection::albers_cone(a, origin, parallel1, parallel2);
     };
     return conic<projection::AlbersCone>(c, make_cone, projection::albers_forward, projection::albers_inverse);
@@ -446,8 +403,8 @@ Ref albers_impl(const Call& c) {
 
 Ref lambert_impl(const Call& c) {
     auto make_cone = [](PyObject* cls, PyObject* crs, double origin, double parallel1, double parallel2) {
-        const double a = field(record(cls, crs).get(), names->a);
-        const double f = field(record(cls, crs).get(), names->f);
+        const double a = field(record(cls, crs).get(), names().a);
+        const double f = field(record(cls, crs).get(), names().f);
         return projection::lambert_cone(a, f, origin, parallel1, parallel2);
     };
     return conic<projection::LambertCone>(c, make_cone, projection::lambert_forward, projection::lambert_inverse);
@@ -592,7 +549,12 @@ Ref make_datum(PyObject* crs_class) {
 }  // namespace
 
 void add_projection_class(ModuleState& st) {
-    make_names();
+    st.int_1984 = py_int(1984);
+    st.int_6 = py_int(6);
+    st.zone_kwnames = own(PyTuple_Pack(2, st.names.longitude, st.names.zoneCode));
+    static_assert(std::size(kAnglePatternTexts) == std::extent_v<decltype(ModuleState::angle_patterns)>);
+    for (size_t i = 0; i < std::size(kAnglePatternTexts); ++i)
+        st.angle_patterns[i] = own(PyUnicode_FromString(kAnglePatternTexts[i]));
     ClassBuilder b("Projection", st.TivenBase.get(),
                    "几何要素坐标投影变换类，支持高斯-克吕格、球体墨卡托、阿尔勃斯、兰伯特投影正反算\n\n"
                    "    参考椭球见 Projection.datum（1954 北京54、1980 西安80、1984 WGS84、2000 CGCS2000）；\n"
@@ -611,9 +573,10 @@ void add_projection_class(ModuleState& st) {
     b.method(kAlbers);
     b.method(kLambert);
     st.Projection = b.finish();
+    // While the class still holds these, calls through them are made directly.
     PyObject* dict = reinterpret_cast<PyTypeObject*>(st.Projection.get())->tp_dict;
-    names->own_zone = Py_XNewRef(PyDict_GetItemString(dict, "zone"));
-    names->own_central_meridian = Py_XNewRef(PyDict_GetItemString(dict, "centralMeridian"));
+    st.own_zone = borrowed(PyDict_GetItemWithError(dict, st.names.zone));
+    st.own_central_meridian = borrowed(PyDict_GetItemWithError(dict, st.names.centralMeridian));
 }
 
 }  // namespace tiven
