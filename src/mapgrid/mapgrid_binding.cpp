@@ -201,14 +201,11 @@ CornerValues corner_through(PyObject* cls, const std::string& code) {
     if (out.lon) out.lat = Ref::steal(PyIter_Next(it.get()));
     if (!out.lat) {
         if (PyErr_Occurred()) throw PythonErrorSet{};
-        PyErr_Format(PyExc_ValueError, "not enough values to unpack (expected 2, got %d)", out.lon ? 1 : 0);
-        throw PythonErrorSet{};
+        fail(ErrorKind::ValueError, out.lon ? "not enough values to unpack (expected 2, got 1)"
+                                            : "not enough values to unpack (expected 2, got 0)");
     }
     Ref extra = Ref::steal(PyIter_Next(it.get()));
-    if (extra) {
-        PyErr_SetString(PyExc_ValueError, "too many values to unpack (expected 2)");
-        throw PythonErrorSet{};
-    }
+    if (extra) fail(ErrorKind::ValueError, "too many values to unpack (expected 2)");
     if (PyErr_Occurred()) throw PythonErrorSet{};
     return out;
 }
@@ -305,9 +302,8 @@ Ref parse_impl(const Call& call) {
     try {
         return parse_code(call);
     } catch (const CodeQuoteError& e) {
-        Ref message = str_of(e.text);
-        PyErr_SetObject(PyExc_Exception, message.get());
-        throw PythonErrorSet{};
+        // The whole text, NULs and lone surrogates of the quoted code included.
+        fail_showing("", str_of(e.text).get(), "");
     }
 }
 

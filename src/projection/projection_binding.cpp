@@ -120,15 +120,6 @@ long long as_small_int(PyObject* v) {
     return r;
 }
 
-// Raises Exception(before + "{}".format(value) + after); the text stays a
-// Python string, whatever characters the value's format holds.
-[[noreturn]] void fail_showing(const char* before, PyObject* value, const char* after) {
-    Ref shown = own(PyObject_Format(value, names().empty));
-    Ref message = own(PyUnicode_FromFormat("%s%U%s", before, shown.get(), after));
-    PyErr_SetObject(PyExc_Exception, message.get());
-    throw PythonErrorSet{};
-}
-
 Ref pair(Pair p) {
     Ref first = py_float(p.first);
     Ref second = py_float(p.second);
