@@ -4,8 +4,8 @@
 // call, so subclasses and edits of the table take effect.
 #include <climits>
 #include <cmath>
-#include <optional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -40,6 +40,7 @@ constexpr const char* kAnglePatternTexts[] = {
     "^\\s*+([\\-+]?)(([0-3]?\\d{1,2})[\xC2\xB0\xE5\xBA\xA6])?((([0-5]?\\d)|(60))[\xE2\x80\xB2\xE5\x88\x86])?"
     "(((([0-5]?\\d)|(60))((\\.\\d*)|()))[\xE2\x80\xB3\xE7\xA7\x92])?\\s*$",
 };
+static_assert(std::size(kAnglePatternTexts) == std::extent_v<decltype(ModuleState::angle_patterns)>);
 
 PyObject* angle_pattern(AnglePattern p) { return state().angle_patterns[p].get(); }
 
@@ -232,21 +233,27 @@ Ref zone_impl(const Call& c) {
 
 double central_meridian_6(long long z) { return (static_cast<double>(z) - 0.5) * 6 - (z <= 30 ? 0 : 360); }
 
+// cls.zone(longitude=longitude, zoneCode=zone_code), made directly while the
+// class holds its own `zone`.
+Ref zone_through(PyObject* cls, PyObject* longitude, PyObject* zone_code) {
+    const ModuleState& st = state();
+    if (is_own_method(cls, st.names.zone, st.own_zone.get()))
+        return py_int(projection::zone_of(PyFloat_AS_DOUBLE(longitude), is_three(zone_code)));
+    Ref method = own(PyObject_GetAttr(cls, st.names.zone));
+    PyObject* args[] = {longitude, zone_code};
+    Ref zone = own(PyObject_Vectorcall(method.get(), args, 0, st.zone_kwnames.get()));
+    enforce_result(ResultCheck::Int, zone.get());
+    return zone;
+}
+
 Ref central_meridian_impl(const Call& c) {
     PyObject* cls = c[arg(kCentralMeridianParams, "cls")];
     PyObject* longitude = c[arg(kCentralMeridianParams, "longitude")];
     PyObject* zone = c[arg(kCentralMeridianParams, "zone")];
     PyObject* zone_code = c[arg(kCentralMeridianParams, "zoneCode")];
-    const ModuleState& st = state();
     Ref computed;
-    if (longitude != Py_None && is_own_method(cls, st.names.zone, st.own_zone.get())) {
-        computed = py_int(projection::zone_of(PyFloat_AS_DOUBLE(longitude), is_three(zone_code)));
-        zone = computed.get();
-    } else if (longitude != Py_None) {
-        Ref method = own(PyObject_GetAttr(cls, st.names.zone));
-        PyObject* args[] = {longitude, zone_code};
-        computed = own(PyObject_Vectorcall(method.get(), args, 0, st.zone_kwnames.get()));
-        enforce_result(ResultCheck::Int, computed.get());
+    if (longitude != Py_None) {
+        computed = zone_through(cls, longitude, zone_code);
         zone = computed.get();
     }
     if (zone == Py_None) fail("Invalid [zone] parameter.");
@@ -326,6 +333,26 @@ std::optional<double> optional_real(const Call& c, size_t i) {
     return c.real(i);
 }
 
+// The central meridian of a forward projection given none:
+// cls.centralMeridian(longitude=longitude, zoneCode=6), made directly while
+// the class holds its own `centralMeridian` and `zone`.
+double forward_meridian(PyObject* cls, PyObject* longitude) {
+    const ModuleState& st = state();
+    if (is_own_method(cls, st.names.centralMeridian, st.own_central_meridian.get()) &&
+        is_own_method(cls, st.names.zone, st.own_zone.get()))
+        return central_meridian_6(projection::zone_of(PyFloat_AS_DOUBLE(longitude), false));
+    Ref method = own(PyObject_GetAttr(cls, st.names.centralMeridian));
+    PyObject* args[] = {longitude, st.int_6.get()};
+    Ref r = own(PyObject_Vectorcall(method.get(), args, 0, st.zone_kwnames.get()));
+    enforce_result(ResultCheck::FloatOrNone, r.get());
+    if (r.get() == Py_None) {
+        // The prefix comes first; then the range test cannot compare None.
+        projection::gauss_kruger_prefix(PyFloat_AS_DOUBLE(longitude));
+        fail(ErrorKind::TypeError, "'<=' not supported between instances of 'int' and 'NoneType'");
+    }
+    return PyFloat_AS_DOUBLE(r.get());
+}
+
 Ref gauss_kruger_impl(const Call& c) {
     constexpr auto& p = kGaussKrugerParams;
     constexpr size_t given_cm = arg(p, "centralMeridian"), x = arg(p, "x"), y = arg(p, "y");
@@ -338,25 +365,7 @@ Ref gauss_kruger_impl(const Call& c) {
     if (!c.is_none(x) && !c.is_none(y))
         return pair(projection::gauss_kruger_inverse(*row, a, optional_real(c, given_cm), c.real(x), c.real(y)));
     if (c.is_none(lon) || c.is_none(lat)) fail("Invalid parameter.");
-    const ModuleState& st = state();
-    double cm;
-    if (c.is_none(given_cm) && is_own_method(cls, st.names.centralMeridian, st.own_central_meridian.get()) &&
-        is_own_method(cls, st.names.zone, st.own_zone.get())) {
-        cm = central_meridian_6(projection::zone_of(c.real(lon), false));
-    } else if (c.is_none(given_cm)) {
-        Ref method = own(PyObject_GetAttr(cls, st.names.centralMeridian));
-        PyObject* args[] = {c[lon], st.int_6.get()};
-        Ref r = own(PyObject_Vectorcall(method.get(), args, 0, st.zone_kwnames.get()));
-        enforce_result(ResultCheck::FloatOrNone, r.get());
-        if (r.get() == Py_None) {
-            // The prefix comes first; then the range test cannot compare None.
-            projection::gauss_kruger_prefix(c.real(lon));
-            fail(ErrorKind::TypeError, "'<=' not supported between instances of 'int' and 'NoneType'");
-        }
-        cm = PyFloat_AS_DOUBLE(r.get());
-    } else {
-        cm = c.real(given_cm);
-    }
+    const double cm = c.is_none(given_cm) ? forward_meridian(cls, c[lon]) : c.real(given_cm);
     return pair(projection::gauss_kruger_forward(*row, a, cm, c.real(lon), c.real(lat)));
 }
 
@@ -543,7 +552,6 @@ void add_projection_class(ModuleState& st) {
     st.int_1984 = py_int(1984);
     st.int_6 = py_int(6);
     st.zone_kwnames = own(PyTuple_Pack(2, st.names.longitude, st.names.zoneCode));
-    static_assert(std::size(kAnglePatternTexts) == std::extent_v<decltype(ModuleState::angle_patterns)>);
     for (size_t i = 0; i < std::size(kAnglePatternTexts); ++i)
         st.angle_patterns[i] = own(PyUnicode_FromString(kAnglePatternTexts[i]));
     ClassBuilder b("Projection", st.TivenBase.get(),
