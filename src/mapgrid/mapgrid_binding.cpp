@@ -22,13 +22,6 @@ using namespace mapgrid;
 
 const InternedNames& names() { return state().names; }
 
-// The class attributes holding the four letter tables.
-PyObject* table_name(int i) {
-    const InternedNames& n = names();
-    PyObject* const tables[] = {n.mapcode, n.mapword, n.mapword5000, n.scalecode};
-    return tables[i];
-}
-
 // ---- text ------------------------------------------------------------------
 
 // UTF-8 of a str; lone surrogates pass through so every str round-trips.
@@ -50,9 +43,9 @@ public:
     bool search(CodePattern p, const std::string& text, std::vector<std::string>& groups) override {
         Ref s = str_of(text);
         Ref match = starts_with_blank_run(p) ? search_line_starts(pattern(p), s.get())
-                                             : own(PyObject_CallMethodOneArg(pattern(p), names().search, s.get()));
+                                             : own(PyObject_CallMethodOneArg(pattern(p), st_.names.search, s.get()));
         if (match.get() == Py_None) return false;
-        Ref g = own(PyObject_CallMethodNoArgs(match.get(), names().groups));
+        Ref g = own(PyObject_CallMethodNoArgs(match.get(), st_.names.groups));
         groups.clear();
         for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(g.get()); ++i) {
             PyObject* item = PyTuple_GET_ITEM(g.get(), i);
@@ -60,9 +53,9 @@ public:
         }
         return true;
     }
-    std::string upper(const std::string& s) override { return method(s, names().upper); }
-    std::string lower(const std::string& s) override { return method(s, names().lower); }
-    std::string strip(const std::string& s) override { return method(s, names().strip); }
+    std::string upper(const std::string& s) override { return method(s, st_.names.upper); }
+    std::string lower(const std::string& s) override { return method(s, st_.names.lower); }
+    std::string strip(const std::string& s) override { return method(s, st_.names.strip); }
     long long to_int(const std::string& digits) override {
         Ref s = str_of(digits);
         Ref v = own(PyLong_FromUnicodeObject(s.get(), 10));
@@ -72,6 +65,8 @@ public:
     }
 
 private:
+    ModuleState& st_ = state();
+
     // The patterns that open with "^" and a run of white space that may
     // cross line feeds.
     static bool starts_with_blank_run(CodePattern p) {
@@ -83,14 +78,14 @@ private:
     // character, and nothing else of the match depends on where it began, so
     // after a failed try the rest of that run is skipped: a text of many
     // blank lines is read once, not once per line.
-    static Ref search_line_starts(PyObject* compiled, PyObject* text) {
+    Ref search_line_starts(PyObject* compiled, PyObject* text) {
         const Py_ssize_t len = PyUnicode_GET_LENGTH(text);
         const int kind = PyUnicode_KIND(text);
         const void* data = PyUnicode_DATA(text);
         Py_ssize_t pos = 0;
         for (;;) {
             Ref at = own(PyLong_FromSsize_t(pos));
-            Ref m = own(PyObject_CallMethodObjArgs(compiled, names().match, text, at.get(), nullptr));
+            Ref m = own(PyObject_CallMethodObjArgs(compiled, st_.names.match, text, at.get(), nullptr));
             if (m.get() != Py_None) return m;
             Py_ssize_t q = pos;
             while (q < len && Py_UNICODE_ISSPACE(PyUnicode_READ(kind, data, q))) ++q;
@@ -107,12 +102,12 @@ private:
     }
 
     // re.compile(pattern, IGNORECASE | MULTILINE), once per pattern.
-    static PyObject* pattern(CodePattern p) {
+    PyObject* pattern(CodePattern p) {
         static_assert(static_cast<size_t>(CodePattern::Count_) ==
                       std::extent_v<decltype(ModuleState::code_patterns)>);
-        Ref& slot = state().code_patterns[static_cast<size_t>(p)];
+        Ref& slot = st_.code_patterns[static_cast<size_t>(p)];
         if (!slot) {
-            PyObject* re = state().re.get();
+            PyObject* re = st_.re.get();
             Ref ic = own(PyObject_GetAttrString(re, "IGNORECASE"));
             Ref ml = own(PyObject_GetAttrString(re, "MULTILINE"));
             Ref flags = own(PyNumber_Or(ic.get(), ml.get()));
@@ -130,10 +125,12 @@ struct ClassTables {
     LetterTables tables;
 
     explicit ClassTables(PyObject* cls) {
+        const InternedNames& n = names();
+        PyObject* const names_of[] = {n.mapcode, n.mapword, n.mapword5000, n.scalecode};
         for (int i = 0; i < 4; ++i) {
-            Ref v = own(PyObject_GetAttr(cls, table_name(i)));
+            Ref v = own(PyObject_GetAttr(cls, names_of[i]));
             if (!PyUnicode_Check(v.get())) {
-                PyErr_Format(PyExc_TypeError, "%U should be a str, not %.200s", table_name(i),
+                PyErr_Format(PyExc_TypeError, "%U should be a str, not %.200s", names_of[i],
                              Py_TYPE(v.get())->tp_name);
                 throw PythonErrorSet{};
             }
@@ -191,10 +188,11 @@ struct CornerValues {
     Ref lon, lat;
 };
 CornerValues corner_through(PyObject* cls, const std::string& code) {
-    Ref fn = own(PyObject_GetAttr(cls, names().corner1000000));
+    const InternedNames& n = names();
+    Ref fn = own(PyObject_GetAttr(cls, n.corner1000000));
     Ref arg = str_of(code);
     Ref corner = own(PyObject_CallOneArg(fn.get(), arg.get()));
-    Ref values = own(PyObject_CallMethodNoArgs(corner.get(), names().values));
+    Ref values = own(PyObject_CallMethodNoArgs(corner.get(), n.values));
     Ref it = own(PyObject_GetIter(values.get()));
     CornerValues out;
     out.lon = Ref::steal(PyIter_Next(it.get()));
@@ -241,16 +239,18 @@ Ref init_impl(const Call& call) {
 }
 
 Ref corner_impl(const Call& call) {
+    const InternedNames& n = names();
     ClassTables t(call[arg(kCodeParams, "cls")]);
     PythonCodeText text;
     const SheetCorner c = corner_of_code(text, t.tables, utf8_of(call[arg(kCodeParams, "code")]));
     Ref d = new_dict();
-    put(d.get(), names().longitude, py_int(c.longitude));
-    put(d.get(), names().latitude, py_int(c.latitude));
+    put(d.get(), n.longitude, py_int(c.longitude));
+    put(d.get(), n.latitude, py_int(c.latitude));
     return d;
 }
 
 Ref map_impl(const Call& call) {
+    const InternedNames& n = names();
     PyObject* cls = call[arg(kMapParams, "cls")];
     const double longitude = call.real(arg(kMapParams, "longitude"));
     const double latitude = call.real(arg(kMapParams, "latitude"));
@@ -268,31 +268,31 @@ Ref map_impl(const Call& call) {
 
     Ref result = new_dict();
     if (scale->scale == 1000000) {
-        put(result.get(), names().key_new, str_of(frame.new1000000));
-        put(result.get(), names().old, str_of(frame.old1000000));
-        put(result.get(), names().boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
+        put(result.get(), n.key_new, str_of(frame.new1000000));
+        put(result.get(), n.old, str_of(frame.old1000000));
+        put(result.get(), n.boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
         return result;
     }
 
     const double lon0 = corner_double(corner.lon.get());
     const double lat0 = corner_double(corner.lat.get());
     const SheetOfPosition sheet = sheet_of_position(t.tables, frame, longitude, latitude, lon0, lat0, *scale);
-    put(result.get(), names().key_new, str_of(sheet.new_code));
+    put(result.get(), n.key_new, str_of(sheet.new_code));
     if (sheet.nested_scale == 0) {
-        put(result.get(), names().old, str_of(sheet.old_code));
+        put(result.get(), n.old, str_of(sheet.old_code));
     } else {
         // The coarser old code of the same position, through the class.
         RecursionGuard guard(" in MapGrid.map");
-        Ref fn = own(PyObject_GetAttr(cls, names().map));
+        Ref fn = own(PyObject_GetAttr(cls, n.map));
         Ref lon = py_float(longitude), lat = py_float(latitude), s = py_int(sheet.nested_scale);
         PyObject* args[] = {lon.get(), lat.get(), s.get()};
         Ref coarser = own(PyObject_Vectorcall(fn.get(), args, 3, nullptr));
-        Ref prefix = own(PyObject_GetItem(coarser.get(), names().old));
-        Ref prefix_text = own(PyObject_Format(prefix.get(), names().empty));
+        Ref prefix = own(PyObject_GetItem(coarser.get(), n.old));
+        Ref prefix_text = own(PyObject_Format(prefix.get(), n.empty));
         Ref tail = str_of(sheet.old_tail);
-        put(result.get(), names().old, own(PyUnicode_Concat(prefix_text.get(), tail.get())));
+        put(result.get(), n.old, own(PyUnicode_Concat(prefix_text.get(), tail.get())));
     }
-    put(result.get(), names().boundary, boundary_dict(sheet.boundary));
+    put(result.get(), n.boundary, boundary_dict(sheet.boundary));
     return result;
 }
 
@@ -308,6 +308,7 @@ Ref parse_impl(const Call& call) {
 }
 
 Ref parse_code(const Call& call) {
+    const InternedNames& n = names();
     PyObject* cls = call[arg(kCodeParams, "cls")];
     ClassTables t(cls);
     PythonCodeText text;
@@ -318,8 +319,8 @@ Ref parse_code(const Call& call) {
 
     Ref result = new_dict();
     if (text.strip(prefix.rest).empty()) {
-        put(result.get(), names().scale, py_int(1000000));
-        put(result.get(), names().boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
+        put(result.get(), n.scale, py_int(1000000));
+        put(result.get(), n.boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
         return result;
     }
     const double lon0 = corner_double(corner.lon.get());
@@ -327,14 +328,14 @@ Ref parse_code(const Call& call) {
     const CodeAnswer answer = read_code_rest(text, t.tables, code, prefix, lon0, lat0);
     if (answer.kind == CodeAnswer::Kind::Reparse) {
         RecursionGuard guard(" in MapGrid.parse");
-        Ref fn = own(PyObject_GetAttr(cls, names().parse));
+        Ref fn = own(PyObject_GetAttr(cls, n.parse));
         Ref arg = str_of(answer.new_code);
         Ref r = own(PyObject_CallOneArg(fn.get(), arg.get()));
         enforce_result(ResultCheck::Dict, r.get());
         return r;
     }
-    put(result.get(), names().scale, py_int(answer.scale));
-    put(result.get(), names().boundary, boundary_dict(answer.boundary));
+    put(result.get(), n.scale, py_int(answer.scale));
+    put(result.get(), n.boundary, boundary_dict(answer.boundary));
     return result;
 }
 
