@@ -374,8 +374,8 @@ Ref gauss_kruger_impl(const Call& c) {
 // from the class's table, then forward when both geographic coordinates are
 // given, else inverse when both plane ones are.
 template <class Cone, class MakeCone>
-Ref conic(const Call& c, MakeCone make_cone, projection::Pair (*forward)(const Cone&, double, double, double),
-          projection::Pair (*inverse)(const Cone&, double, double, double)) {
+Ref conic(const Call& c, MakeCone make_cone, Pair (*forward)(const Cone&, double, double, double),
+          Pair (*inverse)(const Cone&, double, double, double)) {
     constexpr auto& p = kConicParams;
     constexpr size_t lon = arg(p, "longitude"), lat = arg(p, "latitude"), x = arg(p, "x"), y = arg(p, "y");
     PyObject* cls = c[arg(p, "cls")];
