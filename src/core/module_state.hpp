@@ -79,7 +79,7 @@ struct ModuleState {
     Ref angle_patterns[3];     // Projection.angle: decimal degrees, packed DMS, DMS with symbols
     Ref zone_kwnames;          // ("longitude", "zoneCode")
     Ref int_1984, int_6;
-    Ref code_patterns[8];      // MapGrid sheet-code patterns, compiled on first use
+    Ref code_patterns[15];     // MapGrid sheet-code patterns, one per mapgrid::CodePattern, compiled on first use
     Ref dumps_kwnames[2];      // json.dumps keywords, without and with indent
 
     ModuleState() = default;

@@ -3,8 +3,10 @@
 // the interpreter's `re`, so case folding and Unicode classes are its own.
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "core/boundary.hpp"
 #include "core/class_builder.hpp"
 #include "core/generator.hpp"
 #include "core/method.hpp"
@@ -22,82 +24,7 @@ namespace {
 
 using namespace mapgrid;
 
-// Objects made once and kept for the life of the process (the module serves
-// one interpreter per process): interned names and the compiled patterns.
-struct Interned {
-    PyObject* search;
-    PyObject* match;
-    PyObject* groups;
-    PyObject* upper;
-    PyObject* lower;
-    PyObject* strip;
-    PyObject* values;
-    PyObject* map;
-    PyObject* parse;
-    PyObject* corner;  // _MapGrid__corner1000000
-    PyObject* tables[4];
-    PyObject* k_new;
-    PyObject* k_old;
-    PyObject* k_boundary;
-    PyObject* k_north;
-    PyObject* k_south;
-    PyObject* k_west;
-    PyObject* k_east;
-    PyObject* k_scale;
-    PyObject* k_longitude;
-    PyObject* k_latitude;
-    PyObject* k_remarks;
-    PyObject* k_type;
-    PyObject* k_coordinates;
-    PyObject* k_count;
-    PyObject* k_step;
-    PyObject* v_longitude;
-    PyObject* v_latitude;
-    PyObject* v_linestring;
-    PyObject* empty;
-    PyObject* patterns[static_cast<size_t>(CodePattern::Count_)];
-};
-Interned* g_names = nullptr;
-
-void make_names() {
-    auto* n = new Interned{};
-    n->search = interned("search");
-    n->match = interned("match");
-    n->groups = interned("groups");
-    n->upper = interned("upper");
-    n->lower = interned("lower");
-    n->strip = interned("strip");
-    n->values = interned("values");
-    n->map = interned("map");
-    n->parse = interned("parse");
-    n->corner = interned("_MapGrid__corner1000000");
-    n->tables[0] = interned("_MapGrid__mapcode");
-    n->tables[1] = interned("_MapGrid__mapword");
-    n->tables[2] = interned("_MapGrid__mapword5000");
-    n->tables[3] = interned("_MapGrid__scalecode");
-    n->k_new = interned("new");
-    n->k_old = interned("old");
-    n->k_boundary = interned("boundary");
-    n->k_north = interned("north");
-    n->k_south = interned("south");
-    n->k_west = interned("west");
-    n->k_east = interned("east");
-    n->k_scale = interned("scale");
-    n->k_longitude = interned("longitude");
-    n->k_latitude = interned("latitude");
-    n->k_remarks = interned("remarks");
-    n->k_type = interned("type");
-    n->k_coordinates = interned("coordinates");
-    n->k_count = interned("count");
-    n->k_step = interned("step");
-    n->v_longitude = n->k_longitude;
-    n->v_latitude = n->k_latitude;
-    n->v_linestring = interned("LineString");
-    n->empty = interned("");
-    g_names = n;
-}
-
-const Interned& names() { return *g_names; }
+const InternedNames& names() { return state().names; }
 
 // ---- text ------------------------------------------------------------------
 
@@ -120,9 +47,9 @@ public:
     bool search(CodePattern p, const std::string& text, std::vector<std::string>& groups) override {
         Ref s = str_of(text);
         Ref match = starts_with_blank_run(p) ? search_line_starts(pattern(p), s.get())
-                                             : own(PyObject_CallMethodOneArg(pattern(p), names().search, s.get()));
+                                             : own(PyObject_CallMethodOneArg(pattern(p), st_.names.search, s.get()));
         if (match.get() == Py_None) return false;
-        Ref g = own(PyObject_CallMethodNoArgs(match.get(), names().groups));
+        Ref g = own(PyObject_CallMethodNoArgs(match.get(), st_.names.groups));
         groups.clear();
         for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(g.get()); ++i) {
             PyObject* item = PyTuple_GET_ITEM(g.get(), i);
@@ -130,9 +57,9 @@ public:
         }
         return true;
     }
-    std::string upper(const std::string& s) override { return method(s, names().upper); }
-    std::string lower(const std::string& s) override { return method(s, names().lower); }
-    std::string strip(const std::string& s) override { return method(s, names().strip); }
+    std::string upper(const std::string& s) override { return method(s, st_.names.upper); }
+    std::string lower(const std::string& s) override { return method(s, st_.names.lower); }
+    std::string strip(const std::string& s) override { return method(s, st_.names.strip); }
     long long to_int(const std::string& digits) override {
         Ref s = str_of(digits);
         Ref v = own(PyLong_FromUnicodeObject(s.get(), 10));
@@ -142,6 +69,8 @@ public:
     }
 
 private:
+    ModuleState& st_ = state();
+
     // The patterns that open with "^" and a run of white space that may
     // cross line feeds.
     static bool starts_with_blank_run(CodePattern p) {
@@ -153,14 +82,14 @@ private:
     // character, and nothing else of the match depends on where it began, so
     // after a failed try the rest of that run is skipped: a text of many
     // blank lines is read once, not once per line.
-    static Ref search_line_starts(PyObject* compiled, PyObject* text) {
+    Ref search_line_starts(PyObject* compiled, PyObject* text) {
         const Py_ssize_t len = PyUnicode_GET_LENGTH(text);
         const int kind = PyUnicode_KIND(text);
         const void* data = PyUnicode_DATA(text);
         Py_ssize_t pos = 0;
         for (;;) {
             Ref at = own(PyLong_FromSsize_t(pos));
-            Ref m = own(PyObject_CallMethodObjArgs(compiled, names().match, text, at.get(), nullptr));
+            Ref m = own(PyObject_CallMethodObjArgs(compiled, st_.names.match, text, at.get(), nullptr));
             if (m.get() != Py_None) return m;
             Py_ssize_t q = pos;
             while (q < len && Py_UNICODE_ISSPACE(PyUnicode_READ(kind, data, q))) ++q;
@@ -177,18 +106,20 @@ private:
     }
 
     // re.compile(pattern, IGNORECASE | MULTILINE), once per pattern.
-    static PyObject* pattern(CodePattern p) {
-        PyObject*& slot = g_names->patterns[static_cast<size_t>(p)];
+    PyObject* pattern(CodePattern p) {
+        static_assert(static_cast<size_t>(CodePattern::Count_) ==
+                      std::extent_v<decltype(ModuleState::code_patterns)>);
+        Ref& slot = st_.code_patterns[static_cast<size_t>(p)];
         if (!slot) {
-            PyObject* re = state().re.get();
+            PyObject* re = st_.re.get();
             Ref ic = own(PyObject_GetAttrString(re, "IGNORECASE"));
             Ref ml = own(PyObject_GetAttrString(re, "MULTILINE"));
             Ref flags = own(PyNumber_Or(ic.get(), ml.get()));
             Ref text = str_of(pattern_text(p));
             Ref compile = own(PyObject_GetAttrString(re, "compile"));
-            slot = own(PyObject_CallFunctionObjArgs(compile.get(), text.get(), flags.get(), nullptr)).release();
+            slot = own(PyObject_CallFunctionObjArgs(compile.get(), text.get(), flags.get(), nullptr));
         }
-        return slot;
+        return slot.get();
     }
 };
 
@@ -198,10 +129,12 @@ struct ClassTables {
     LetterTables tables;
 
     explicit ClassTables(PyObject* cls) {
+        const InternedNames& n = names();
+        PyObject* const names_of[] = {n.mapcode, n.mapword, n.mapword5000, n.scalecode};
         for (int i = 0; i < 4; ++i) {
-            Ref v = own(PyObject_GetAttr(cls, names().tables[i]));
+            Ref v = own(PyObject_GetAttr(cls, names_of[i]));
             if (!PyUnicode_Check(v.get())) {
-                PyErr_Format(PyExc_TypeError, "%U should be a str, not %.200s", names().tables[i],
+                PyErr_Format(PyExc_TypeError, "%U should be a str, not %.200s", names_of[i],
                              Py_TYPE(v.get())->tp_name);
                 throw PythonErrorSet{};
             }
@@ -220,23 +153,25 @@ Ref new_dict() { return own(PyDict_New()); }
 void put(PyObject* d, PyObject* key, Ref value) { check(PyDict_SetItem(d, key, value.get())); }
 
 Ref boundary_dict(const SheetBoundary& b) {
+    const InternedNames& n = names();
     Ref d = new_dict();
-    put(d.get(), names().k_north, py_float(b.north));
-    put(d.get(), names().k_south, py_float(b.south));
-    put(d.get(), names().k_west, py_float(b.west));
-    put(d.get(), names().k_east, py_float(b.east));
+    put(d.get(), n.north, py_float(b.north));
+    put(d.get(), n.south, py_float(b.south));
+    put(d.get(), n.west, py_float(b.west));
+    put(d.get(), n.east, py_float(b.east));
     return d;
 }
 
 // North, south, west, east of a whole 1:1,000,000 sheet, in the corner's own
 // number type (ints from the class's own lookup).
 Ref whole_sheet_boundary(PyObject* lon, PyObject* lat) {
+    const InternedNames& n = names();
     Ref four = py_int(4), six = py_int(6);
     Ref d = new_dict();
-    put(d.get(), names().k_north, own(PyNumber_Add(lat, four.get())));
-    put(d.get(), names().k_south, Ref::borrow(lat));
-    put(d.get(), names().k_west, Ref::borrow(lon));
-    put(d.get(), names().k_east, own(PyNumber_Add(lon, six.get())));
+    put(d.get(), n.north, own(PyNumber_Add(lat, four.get())));
+    put(d.get(), n.south, Ref::borrow(lat));
+    put(d.get(), n.west, Ref::borrow(lon));
+    put(d.get(), n.east, own(PyNumber_Add(lon, six.get())));
     return d;
 }
 
@@ -257,50 +192,73 @@ struct CornerValues {
     Ref lon, lat;
 };
 CornerValues corner_through(PyObject* cls, const std::string& code) {
-    Ref fn = own(PyObject_GetAttr(cls, names().corner));
+    const InternedNames& n = names();
+    Ref fn = own(PyObject_GetAttr(cls, n.corner1000000));
     Ref arg = str_of(code);
     Ref corner = own(PyObject_CallOneArg(fn.get(), arg.get()));
-    Ref values = own(PyObject_CallMethodNoArgs(corner.get(), names().values));
+    Ref values = own(PyObject_CallMethodNoArgs(corner.get(), n.values));
     Ref it = own(PyObject_GetIter(values.get()));
     CornerValues out;
     out.lon = Ref::steal(PyIter_Next(it.get()));
     if (out.lon) out.lat = Ref::steal(PyIter_Next(it.get()));
     if (!out.lat) {
         if (PyErr_Occurred()) throw PythonErrorSet{};
-        PyErr_Format(PyExc_ValueError, "not enough values to unpack (expected 2, got %d)", out.lon ? 1 : 0);
-        throw PythonErrorSet{};
+        fail(ErrorKind::ValueError, out.lon ? "not enough values to unpack (expected 2, got 1)"
+                                            : "not enough values to unpack (expected 2, got 0)");
     }
     Ref extra = Ref::steal(PyIter_Next(it.get()));
-    if (extra) {
-        PyErr_SetString(PyExc_ValueError, "too many values to unpack (expected 2)");
-        throw PythonErrorSet{};
-    }
+    if (extra) fail(ErrorKind::ValueError, "too many values to unpack (expected 2)");
     if (PyErr_Occurred()) throw PythonErrorSet{};
     return out;
 }
 
+// ---- parameters ------------------------------------------------------------
+
+constexpr auto kSelfOnly = std::to_array<Param>({{.name = "self"}});
+// __corner1000000 and parse
+constexpr auto kCodeParams = std::to_array<Param>({
+    {.name = "cls"},
+    {.name = "code", .annotation = "str", .check = Check::Str},
+});
+constexpr auto kMapParams = std::to_array<Param>({
+    {.name = "cls"},
+    {.name = "longitude", .annotation = "float", .check = Check::Float},
+    {.name = "latitude", .annotation = "float", .check = Check::Float},
+    {.name = "scale", .annotation = "int", .check = Check::Int, .value = Default::integer(1000000)},
+});
+constexpr auto kGridParams = std::to_array<Param>({
+    {.name = "north", .annotation = "float", .check = Check::Float},
+    {.name = "south", .annotation = "float", .check = Check::Float},
+    {.name = "west", .annotation = "float", .check = Check::Float},
+    {.name = "east", .annotation = "float", .check = Check::Float},
+    {.name = "zoom", .annotation = "int", .check = Check::Int, .value = Default::integer(0)},
+    {.name = "summary", .annotation = "bool", .value = Default::boolean(false)},
+});
+
 // ---- methods ---------------------------------------------------------------
 
 Ref init_impl(const Call& call) {
-    call_base_init(call, call[0]);
+    call_base_init(call, call[arg(kSelfOnly, "self")]);
     return py_none();
 }
 
 Ref corner_impl(const Call& call) {
-    ClassTables t(call[0]);
+    const InternedNames& n = names();
+    ClassTables t(call[arg(kCodeParams, "cls")]);
     PythonCodeText text;
-    const SheetCorner c = corner_of_code(text, t.tables, utf8_of(call[1]));
+    const SheetCorner c = corner_of_code(text, t.tables, utf8_of(call[arg(kCodeParams, "code")]));
     Ref d = new_dict();
-    put(d.get(), names().k_longitude, py_int(c.longitude));
-    put(d.get(), names().k_latitude, py_int(c.latitude));
+    put(d.get(), n.longitude, py_int(c.longitude));
+    put(d.get(), n.latitude, py_int(c.latitude));
     return d;
 }
 
 Ref map_impl(const Call& call) {
-    PyObject* cls = call[0];
-    const double longitude = call.real(1);
-    const double latitude = call.real(2);
-    PyObject* scale_obj = call[3];
+    const InternedNames& n = names();
+    PyObject* cls = call[arg(kMapParams, "cls")];
+    const double longitude = call.real(arg(kMapParams, "longitude"));
+    const double latitude = call.real(arg(kMapParams, "latitude"));
+    PyObject* scale_obj = call[arg(kMapParams, "scale")];
 
     ClassTables t(cls);
     const PositionFrame frame = position_frame(t.tables, longitude, latitude);
@@ -314,31 +272,31 @@ Ref map_impl(const Call& call) {
 
     Ref result = new_dict();
     if (scale->scale == 1000000) {
-        put(result.get(), names().k_new, str_of(frame.new1000000));
-        put(result.get(), names().k_old, str_of(frame.old1000000));
-        put(result.get(), names().k_boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
+        put(result.get(), n.key_new, str_of(frame.new1000000));
+        put(result.get(), n.old, str_of(frame.old1000000));
+        put(result.get(), n.boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
         return result;
     }
 
     const double lon0 = corner_double(corner.lon.get());
     const double lat0 = corner_double(corner.lat.get());
     const SheetOfPosition sheet = sheet_of_position(t.tables, frame, longitude, latitude, lon0, lat0, *scale);
-    put(result.get(), names().k_new, str_of(sheet.new_code));
+    put(result.get(), n.key_new, str_of(sheet.new_code));
     if (sheet.nested_scale == 0) {
-        put(result.get(), names().k_old, str_of(sheet.old_code));
+        put(result.get(), n.old, str_of(sheet.old_code));
     } else {
         // The coarser old code of the same position, through the class.
         RecursionGuard guard(" in MapGrid.map");
-        Ref fn = own(PyObject_GetAttr(cls, names().map));
+        Ref fn = own(PyObject_GetAttr(cls, n.map));
         Ref lon = py_float(longitude), lat = py_float(latitude), s = py_int(sheet.nested_scale);
         PyObject* args[] = {lon.get(), lat.get(), s.get()};
         Ref coarser = own(PyObject_Vectorcall(fn.get(), args, 3, nullptr));
-        Ref prefix = own(PyObject_GetItem(coarser.get(), names().k_old));
-        Ref prefix_text = own(PyObject_Format(prefix.get(), names().empty));
+        Ref prefix = own(PyObject_GetItem(coarser.get(), n.old));
+        Ref prefix_text = own(PyObject_Format(prefix.get(), n.empty));
         Ref tail = str_of(sheet.old_tail);
-        put(result.get(), names().k_old, own(PyUnicode_Concat(prefix_text.get(), tail.get())));
+        put(result.get(), n.old, own(PyUnicode_Concat(prefix_text.get(), tail.get())));
     }
-    put(result.get(), names().k_boundary, boundary_dict(sheet.boundary));
+    put(result.get(), n.boundary, boundary_dict(sheet.boundary));
     return result;
 }
 
@@ -348,25 +306,25 @@ Ref parse_impl(const Call& call) {
     try {
         return parse_code(call);
     } catch (const CodeQuoteError& e) {
-        Ref message = str_of(e.text);
-        PyErr_SetObject(PyExc_Exception, message.get());
-        throw PythonErrorSet{};
+        // The whole text, NULs and lone surrogates of the quoted code included.
+        fail_showing("", str_of(e.text).get(), "");
     }
 }
 
 Ref parse_code(const Call& call) {
-    PyObject* cls = call[0];
+    const InternedNames& n = names();
+    PyObject* cls = call[arg(kCodeParams, "cls")];
     ClassTables t(cls);
     PythonCodeText text;
-    const std::string code = utf8_of(call[1]);
+    const std::string code = utf8_of(call[arg(kCodeParams, "code")]);
 
     const CodePrefix prefix = read_code_prefix(text, code);
     CornerValues corner = corner_through(cls, prefix.joined());
 
     Ref result = new_dict();
     if (text.strip(prefix.rest).empty()) {
-        put(result.get(), names().k_scale, py_int(1000000));
-        put(result.get(), names().k_boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
+        put(result.get(), n.scale, py_int(1000000));
+        put(result.get(), n.boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
         return result;
     }
     const double lon0 = corner_double(corner.lon.get());
@@ -374,14 +332,14 @@ Ref parse_code(const Call& call) {
     const CodeAnswer answer = read_code_rest(text, t.tables, code, prefix, lon0, lat0);
     if (answer.kind == CodeAnswer::Kind::Reparse) {
         RecursionGuard guard(" in MapGrid.parse");
-        Ref fn = own(PyObject_GetAttr(cls, names().parse));
+        Ref fn = own(PyObject_GetAttr(cls, n.parse));
         Ref arg = str_of(answer.new_code);
         Ref r = own(PyObject_CallOneArg(fn.get(), arg.get()));
         enforce_result(ResultCheck::Dict, r.get());
         return r;
     }
-    put(result.get(), names().k_scale, py_int(answer.scale));
-    put(result.get(), names().k_boundary, boundary_dict(answer.boundary));
+    put(result.get(), n.scale, py_int(answer.scale));
+    put(result.get(), n.boundary, boundary_dict(answer.boundary));
     return result;
 }
 
@@ -401,6 +359,7 @@ public:
 
     Ref next() override {
         if (done_) return {};
+        const InternedNames& n = names();
         if (!lines_) {
             lines_.emplace(north_, south_, west_, east_, step_);
             scale_ = py_int(step_.scale);
@@ -410,9 +369,9 @@ public:
                 Ref count = own(PyList_New(2));
                 PyList_SET_ITEM(count.get(), 0, py_int(lines_->meridian_count()).release());
                 PyList_SET_ITEM(count.get(), 1, py_int(lines_->parallel_count()).release());
-                put(d.get(), names().k_count, std::move(count));
-                put(d.get(), names().k_step, pair(step_.delta_lng, step_.delta_lat));
-                put(d.get(), names().k_scale, scale_.copy());
+                put(d.get(), n.count, std::move(count));
+                put(d.get(), n.step, pair(step_.delta_lng, step_.delta_lat));
+                put(d.get(), n.scale, scale_.copy());
                 return d;
             }
         }
@@ -425,10 +384,10 @@ public:
         PyList_SET_ITEM(coords.get(), 0, pair(line.x0, line.y0).release());
         PyList_SET_ITEM(coords.get(), 1, pair(line.x1, line.y1).release());
         Ref d = new_dict();
-        put(d.get(), names().k_remarks, Ref::borrow(line.meridian ? names().v_longitude : names().v_latitude));
-        put(d.get(), names().k_type, Ref::borrow(names().v_linestring));
-        put(d.get(), names().k_coordinates, std::move(coords));
-        put(d.get(), names().k_scale, scale_.copy());
+        put(d.get(), n.remarks, Ref::borrow(line.meridian ? n.longitude : n.latitude));
+        put(d.get(), n.type, Ref::borrow(n.LineString));
+        put(d.get(), n.coordinates, std::move(coords));
+        put(d.get(), n.scale, scale_.copy());
         return d;
     }
 
@@ -449,12 +408,14 @@ private:
 };
 
 Ref grid_impl(const Call& call) {
+    constexpr auto& p = kGridParams;
     int overflow = 0;
-    const long long zoom = PyLong_AsLongLongAndOverflow(call[4], &overflow);
+    const long long zoom = PyLong_AsLongLongAndOverflow(call[arg(p, "zoom")], &overflow);
     if (zoom == -1 && PyErr_Occurred()) throw PythonErrorSet{};
     const GridStep step = grid_step(overflow < 0 ? -1 : zoom, overflow > 0);
-    auto body = std::make_unique<GridBody>(call.real(0), call.real(1), call.real(2), call.real(3), step,
-                                           Ref::borrow(call[5]));
+    auto body = std::make_unique<GridBody>(call.real(arg(p, "north")), call.real(arg(p, "south")),
+                                           call.real(arg(p, "west")), call.real(arg(p, "east")), step,
+                                           Ref::borrow(call[arg(p, "summary")]));
     return make_generator(std::move(body), "grid", "MapGrid.grid");
 }
 
@@ -517,11 +478,11 @@ const char kGridDoc[] =
     ":param summary: 为真时只给出网格线数量\n"
     ":return: 经线（自西向东）再纬线（自南向北），或一条汇总";
 
-const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, kInitDoc, init_impl};
+const Method kInit{"__init__", MethodKind::Instance, kSelfOnly, nullptr, ResultCheck::None, kInitDoc, init_impl};
 
 const Method kCorner{"__corner1000000",
                      MethodKind::Class,
-                     {{"cls"}, {"code", "str", Check::Str}},
+                     kCodeParams,
                      "Union[dict, None]",
                      ResultCheck::Dict,
                      kCornerDoc,
@@ -529,26 +490,17 @@ const Method kCorner{"__corner1000000",
 
 const Method kMap{"map",
                   MethodKind::Class,
-                  {{"cls"},
-                   {"longitude", "float", Check::Float},
-                   {"latitude", "float", Check::Float},
-                   {"scale", "int", Check::Int, false, Default::integer(1000000)}},
+                  kMapParams,
                   "dict",
                   ResultCheck::Dict,
                   kMapDoc,
                   map_impl};
 
-const Method kParse{"parse", MethodKind::Class, {{"cls"}, {"code", "str", Check::Str}}, "dict",
-                    ResultCheck::Dict, kParseDoc, parse_impl};
+const Method kParse{"parse", MethodKind::Class, kCodeParams, "dict", ResultCheck::Dict, kParseDoc, parse_impl};
 
 const Method kGrid{"grid",
                    MethodKind::Static,
-                   {{"north", "float", Check::Float},
-                    {"south", "float", Check::Float},
-                    {"west", "float", Check::Float},
-                    {"east", "float", Check::Float},
-                    {"zoom", "int", Check::Int, false, Default::integer(0)},
-                    {"summary", "bool", Check::Any, false, Default::boolean(false)}},
+                   kGridParams,
                    "Iterator",
                    ResultCheck::None,
                    kGridDoc,
@@ -557,7 +509,6 @@ const Method kGrid{"grid",
 }  // namespace
 
 void add_mapgrid_class(ModuleState& st) {
-    if (!g_names) make_names();
     ClassBuilder b("MapGrid", st.TivenBase.get(),
                    "国际标准比例尺图幅分幅网格与编号类\n\n"
                    "    按 GB/T 13989-2012 划分与编号 1:100万 至 1:500 共十二种比例尺的图幅：\n"

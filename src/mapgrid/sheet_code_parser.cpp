@@ -61,6 +61,12 @@ SheetBoundary new_style_boundary(double lon1000000, double lat1000000, long long
     return b;
 }
 
+// The part at `index` (row by row from the north-west) of the m x m parts
+// that divide the sheet `rc`.
+RowCol part_of(RowCol rc, long long m, long long index) {
+    return {(rc.row - 1) * m + floordiv(index, m) + 1, (rc.col - 1) * m + pymod(index, m) + 1};
+}
+
 // The old-style chain: suffix by suffix down to the equivalent new-style code.
 class OldCodeChain {
 public:
@@ -72,16 +78,24 @@ public:
 
 private:
     bool search(CodePattern p, const std::string& s) { return text_.search(p, s, g_); }
+    void expect(CodePattern p, const std::string& s) {
+        if (!search(p, s)) fail(kInvalidCode);
+    }
+    // The text after the last suffix read, stripped into `reset`: is it empty?
+    bool rest_is_empty(std::string& reset) {
+        reset = text_.strip(g_[1]);
+        return reset.empty();
+    }
 
     // Block row and column of a letter A-D (or a-d) at index p of its table.
     long long letter_index(std::string_view table, const std::string& letter) {
         return find_text(table, letter);
     }
 
-    CodeAnswer answer(char letter, long long row, long long col, int digits) {
+    CodeAnswer answer(char letter, RowCol rc, int digits) {
         CodeAnswer a;
         a.kind = CodeAnswer::Kind::Reparse;
-        a.new_code = prefix_.joined() + letter + zero_pad(row, digits) + zero_pad(col, digits);
+        a.new_code = prefix_.joined() + letter + zero_pad(rc.row, digits) + zero_pad(rc.col, digits);
         return a;
     }
 
@@ -94,14 +108,13 @@ private:
 };
 
 CodeAnswer OldCodeChain::read(std::string reset) {
-    if (search(CodePattern::Old500k, reset)) {
-        long long p = letter_index(tables_.mapword, text_.upper(g_[0]));
-        return answer('B', floordiv(p, 2) + 1, pymod(p, 2) + 1, 3);
-    }
+    const RowCol whole{1, 1};
+    if (search(CodePattern::Old500k, reset))
+        return answer('B', part_of(whole, 2, letter_index(tables_.mapword, text_.upper(g_[0]))), 3);
     if (search(CodePattern::Old250k, reset)) {
         long long k = text_.to_int(g_[0]);
         if (!(0 < k && k <= 16)) out_of_range(g_[0], 16);
-        return answer('C', (k - 1) / 4 + 1, (k - 1) % 4 + 1, 3);
+        return answer('C', part_of(whole, 4, k - 1), 3);
     }
     if (search(CodePattern::Old200k, reset)) {
         long long k = text_.to_int(g_[0]);
@@ -117,58 +130,42 @@ CodeAnswer OldCodeChain::read(std::string reset) {
         a.boundary.east = (lon_ + (static_cast<double>(c - 1) * 6.0) / 6) + 1.0;
         return a;
     }
-    if (!search(CodePattern::Old100k, reset)) fail(kInvalidCode);
+    expect(CodePattern::Old100k, reset);
     long long k = text_.to_int(g_[0]);
     if (!(0 < k && k <= 144)) out_of_range(g_[0], 144);
-    reset = text_.strip(g_[1]);
-    const long long row100000 = (k - 1) / 12 + 1, col100000 = (k - 1) % 12 + 1;
-    if (reset.empty()) return answer('D', row100000, col100000, 3);
+    RowCol sheet = part_of(whole, 12, k - 1);
+    if (rest_is_empty(reset)) return answer('D', sheet, 3);
 
     if (search(CodePattern::Old50k, reset)) {
-        long long p = letter_index(tables_.mapword, text_.upper(g_[0]));
-        const long long row50000 = (row100000 - 1) * 2 + floordiv(p, 2) + 1;
-        const long long col50000 = (col100000 - 1) * 2 + pymod(p, 2) + 1;
+        sheet = part_of(sheet, 2, letter_index(tables_.mapword, text_.upper(g_[0])));
         reset = g_[1];
-        if (reset.empty()) return answer('E', row50000, col50000, 3);
+        if (reset.empty()) return answer('E', sheet, 3);
         if (!search(CodePattern::Old25k, reset))
             throw CodeQuoteError("[" + code_ + "] should be between [1\uFF5E4] in [code] parameter.");
-        k = text_.to_int(g_[0]);
-        return answer('F', (row50000 - 1) * 2 + (k - 1) / 2 + 1, (col50000 - 1) * 2 + (k - 1) % 2 + 1, 3);
+        return answer('F', part_of(sheet, 2, text_.to_int(g_[0]) - 1), 3);
     }
 
-    if (!search(CodePattern::Old10k, reset)) fail(kInvalidCode);
+    expect(CodePattern::Old10k, reset);
     k = text_.to_int(g_[0]);
     if (!(0 < k && k <= 64)) out_of_range(g_[0], 64);
-    const long long row10000 = (row100000 - 1) * 8 + (k - 1) / 8 + 1;
-    const long long col10000 = (col100000 - 1) * 8 + (k - 1) % 8 + 1;
-    reset = text_.strip(g_[1]);
-    if (reset.empty()) return answer('G', row10000, col10000, 3);
+    sheet = part_of(sheet, 8, k - 1);
+    if (rest_is_empty(reset)) return answer('G', sheet, 3);
 
-    if (!search(CodePattern::Old5k, reset)) fail(kInvalidCode);
-    long long p = letter_index(tables_.mapword5000, text_.lower(g_[0]));
-    const long long row5000 = (row10000 - 1) * 2 + floordiv(p, 2) + 1;
-    const long long col5000 = (col10000 - 1) * 2 + pymod(p, 2) + 1;
-    reset = text_.strip(g_[1]);
-    if (reset.empty()) return answer('H', row5000, col5000, 3);
+    expect(CodePattern::Old5k, reset);
+    sheet = part_of(sheet, 2, letter_index(tables_.mapword5000, text_.lower(g_[0])));
+    if (rest_is_empty(reset)) return answer('H', sheet, 3);
 
-    if (!search(CodePattern::Old2k, reset)) fail(kInvalidCode);
-    k = text_.to_int(g_[0]);
-    const long long row2000 = (row5000 - 1) * 3 + (k - 1) / 3 + 1;
-    const long long col2000 = (col5000 - 1) * 3 + (k - 1) % 3 + 1;
-    reset = text_.strip(g_[1]);
-    if (reset.empty()) return answer('I', row2000, col2000, 3);
+    expect(CodePattern::Old2k, reset);
+    sheet = part_of(sheet, 3, text_.to_int(g_[0]) - 1);
+    if (rest_is_empty(reset)) return answer('I', sheet, 3);
 
-    if (!search(CodePattern::Old1k, reset)) fail(kInvalidCode);
-    k = text_.to_int(g_[0]);
-    const long long row1000 = (row2000 - 1) * 2 + (k - 1) / 2 + 1;
-    const long long col1000 = (col2000 - 1) * 2 + (k - 1) % 2 + 1;
-    reset = text_.strip(g_[1]);
-    if (reset.empty()) return answer('J', row1000, col1000, 4);
+    expect(CodePattern::Old1k, reset);
+    sheet = part_of(sheet, 2, text_.to_int(g_[0]) - 1);
+    if (rest_is_empty(reset)) return answer('J', sheet, 4);
 
     // Whatever follows the 1:500 number is not read.
-    if (!search(CodePattern::Old1k, reset)) fail(kInvalidCode);
-    k = text_.to_int(g_[0]);
-    return answer('K', (row1000 - 1) * 2 + (k - 1) / 2 + 1, (col1000 - 1) * 2 + (k - 1) % 2 + 1, 4);
+    expect(CodePattern::Old1k, reset);
+    return answer('K', part_of(sheet, 2, text_.to_int(g_[0]) - 1), 4);
 }
 
 }  // namespace

@@ -22,6 +22,36 @@ double line_at(long long k, long long span, long long n) {
     return static_cast<double>(k * span) / static_cast<double>(n);
 }
 
+void check_within(double v, int limit, const char* name) {
+    if (!(-limit <= v && v <= limit)) {
+        const std::string l = std::to_string(limit);
+        fail("[" + shown(v) + "] should be between [-" + l + " \uFF5E +" + l + "] in [" + name + "] parameter.");
+    }
+}
+
+void check_order(double low, double high, const char* low_name, const char* high_name) {
+    if (low > high)
+        fail(std::string("[") + high_name + ":" + shown(high) + "] should be greater than [" + low_name + ":" +
+             shown(low) + "] in parameters.");
+}
+
+// The quotient may round across a whole number when an edge lies on a line,
+// so each first guess is settled against the positions the lines are
+// yielded at: the last line at or below the edge, the first at or above it.
+long long line_at_or_below(double edge, double step, long long span, long long n) {
+    auto k = static_cast<long long>(std::floor(edge / step));
+    while (line_at(k + 1, span, n) <= edge) ++k;
+    while (line_at(k, span, n) > edge) --k;
+    return k;
+}
+
+long long line_at_or_above(double edge, double step, long long span, long long n) {
+    auto k = static_cast<long long>(std::ceil(edge / step));
+    while (line_at(k - 1, span, n) >= edge) --k;
+    while (line_at(k, span, n) < edge) ++k;
+    return k;
+}
+
 }  // namespace
 
 GridStep grid_step(long long zoom, bool zoom_at_least_16) {
@@ -44,36 +74,19 @@ GridStep grid_step(long long zoom, bool zoom_at_least_16) {
 
 GridLines::GridLines(double north, double south, double west, double east, GridStep step)
     : north_(north), south_(south), west_(west), east_(east), step_(step) {
-    if (!(-90 <= north && north <= 90))
-        fail("[" + shown(north) + "] should be between [-90 \uFF5E +90] in [north] parameter.");
-    if (!(-90 <= south && south <= 90))
-        fail("[" + shown(south) + "] should be between [-90 \uFF5E +90] in [south] parameter.");
-    if (south > north)
-        fail("[north:" + shown(north) + "] should be greater than [south:" + shown(south) + "] in parameters.");
-    if (!(-180 <= west && west <= 180))
-        fail("[" + shown(west) + "] should be between [-180 \uFF5E +180] in [west] parameter.");
-    if (!(-180 <= east && east <= 180))
-        fail("[" + shown(east) + "] should be between [-180 \uFF5E +180] in [east] parameter.");
-    if (west > east)
-        fail("[east:" + shown(east) + "] should be greater than [west:" + shown(west) + "] in parameters.");
+    check_within(north, 90, "north");
+    check_within(south, 90, "south");
+    check_order(south, north, "south", "north");
+    check_within(west, 180, "west");
+    check_within(east, 180, "east");
+    check_order(west, east, "west", "east");
 
-    // Snap outward. The quotient may round across a whole number when an edge
-    // lies on a line, so each first guess is settled against the positions
-    // the lines are yielded at: south and west on the last line at or below
-    // the edge, north and east on the first at or above it.
+    // Snapped outward: south and west down to a line, north and east up to one.
     const long long n = step.n;
-    k_south_ = static_cast<long long>(std::floor(south / step.delta_lat));
-    while (line_at(k_south_ + 1, 4, n) <= south) ++k_south_;
-    while (line_at(k_south_, 4, n) > south) --k_south_;
-    k_north_ = static_cast<long long>(std::ceil(north / step.delta_lat));
-    while (line_at(k_north_ - 1, 4, n) >= north) --k_north_;
-    while (line_at(k_north_, 4, n) < north) ++k_north_;
-    k_west_ = static_cast<long long>(std::floor(west / step.delta_lng));
-    while (line_at(k_west_ + 1, 6, n) <= west) ++k_west_;
-    while (line_at(k_west_, 6, n) > west) --k_west_;
-    k_east_ = static_cast<long long>(std::ceil(east / step.delta_lng));
-    while (line_at(k_east_ - 1, 6, n) >= east) --k_east_;
-    while (line_at(k_east_, 6, n) < east) ++k_east_;
+    k_south_ = line_at_or_below(south, step.delta_lat, 4, n);
+    k_north_ = line_at_or_above(north, step.delta_lat, 4, n);
+    k_west_ = line_at_or_below(west, step.delta_lng, 6, n);
+    k_east_ = line_at_or_above(east, step.delta_lng, 6, n);
     north_grid_ = line_at(k_north_, 4, n);
     south_grid_ = line_at(k_south_, 4, n);
     west_grid_ = line_at(k_west_, 6, n);

@@ -4,8 +4,10 @@
 // call, so subclasses and edits of the table take effect.
 #include <climits>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "core/boundary.hpp"
 #include "core/class_builder.hpp"
@@ -23,65 +25,85 @@ namespace {
 
 using projection::Pair;
 
-// Interned names and constants, made once at class creation. The module lives
-// as long as the process, so these are never released.
-struct Names {
-    PyObject* datum;
-    PyObject* a;
-    PyObject* f;
-    PyObject* zone;
-    PyObject* centralMeridian;
-    PyObject* search;
-    PyObject* group;
-    PyObject* key1984;
-    PyObject* six;
-    PyObject* zone_kwnames;  // ("longitude", "zoneCode")
-    PyObject* decimal_pattern;
-    PyObject* packed_pattern;
-    PyObject* symbol_pattern;
-    PyObject* empty;
-    // The class methods `zone` and `centralMeridian` as the class was made:
-    // while the class still holds them, their calls are made directly.
-    PyObject* own_zone;
-    PyObject* own_central_meridian;
-};
-Names* names = nullptr;
+const InternedNames& names() { return state().names; }
 
 // The three forms of angle text. `\s` and `\d` are Unicode-aware and `$`
 // admits one final newline, as the interpreter's `re` has them; the matching
 // is left to `re` itself. A white-space run followed only by an optional
 // symbol and another run is possessive: the same matches, without trying
 // every split of a long run of blanks (quadratic time).
-constexpr const char* kDecimalDegreePattern =
-    "^\\s*([+-]?)([0-3]?[0-9]{1,2}((\\.\\d*)|()))\\s*+(\xE5\xBA\xA6|\xC2\xB0)?\\s*$";
-constexpr const char* kPackedDmsPattern =
+enum AnglePattern : size_t { kDecimalDegrees, kPackedDms, kSymbolDms };
+constexpr const char* kAnglePatternTexts[] = {
+    // decimal degrees
+    "^\\s*([+-]?)([0-3]?[0-9]{1,2}((\\.\\d*)|()))\\s*+(\xE5\xBA\xA6|\xC2\xB0)?\\s*$",
+    // packed degrees, minutes and seconds
     "^\\s*([\\-+]?)([0-3]?[0-9]{1,2})(([0-5][0-9])|(60))((([0-5][0-9])|(60))((\\.\\d*)|()))"
-    "(\xE5\xBA\xA6|\xC2\xB0)?\\s*$";
-constexpr const char* kSymbolDmsPattern =
+    "(\xE5\xBA\xA6|\xC2\xB0)?\\s*$",
+    // degrees, minutes and seconds with their symbols
     "^\\s*+([\\-+]?)(([0-3]?\\d{1,2})[\xC2\xB0\xE5\xBA\xA6])?((([0-5]?\\d)|(60))[\xE2\x80\xB2\xE5\x88\x86])?"
-    "(((([0-5]?\\d)|(60))((\\.\\d*)|()))[\xE2\x80\xB3\xE7\xA7\x92])?\\s*$";
+    "(((([0-5]?\\d)|(60))((\\.\\d*)|()))[\xE2\x80\xB3\xE7\xA7\x92])?\\s*$",
+};
+static_assert(std::size(kAnglePatternTexts) == std::extent_v<decltype(ModuleState::angle_patterns)>);
 
-void make_names() {
-    if (names) return;
-    auto* n = new Names{};
-    n->datum = interned("datum");
-    n->a = interned("a");
-    n->f = interned("f");
-    n->zone = interned("zone");
-    n->centralMeridian = interned("centralMeridian");
-    n->search = interned("search");
-    n->group = interned("group");
-    n->key1984 = own(PyLong_FromLong(1984)).release();
-    n->six = own(PyLong_FromLong(6)).release();
-    n->zone_kwnames = own(Py_BuildValue("(OO)", own(PyUnicode_InternFromString("longitude")).get(),
-                                        own(PyUnicode_InternFromString("zoneCode")).get()))
-                          .release();
-    n->decimal_pattern = own(PyUnicode_FromString(kDecimalDegreePattern)).release();
-    n->packed_pattern = own(PyUnicode_FromString(kPackedDmsPattern)).release();
-    n->symbol_pattern = own(PyUnicode_FromString(kSymbolDmsPattern)).release();
-    n->empty = own(PyUnicode_FromString("")).release();
-    names = n;
+PyObject* angle_pattern(AnglePattern p) { return state().angle_patterns[p].get(); }
+
+// ---- parameters -----------------------------------------------------------------
+
+constexpr Param kCls{.name = "cls"};
+
+constexpr Param real_or_none(const char* name) {
+    return {.name = name, .annotation = "float", .check = Check::Float, .value = Default::none()};
 }
+constexpr Param real_default(const char* name, double v) {
+    return {.name = name, .annotation = "float", .check = Check::Float, .value = Default::real(v)};
+}
+constexpr Param int_default(const char* name, long long v) {
+    return {.name = name, .annotation = "int", .check = Check::Int, .value = Default::integer(v)};
+}
+
+constexpr auto kSelfOnly = std::to_array<Param>({{.name = "self"}});
+constexpr auto kAngleParams = std::to_array<Param>({
+    {.name = "deg", .annotation = "Union[float, str]", .value = Default::none()},
+    {.name = "dms", .annotation = "Union[float, str]", .value = Default::none()},
+    {.name = "digit", .annotation = "Union[int, str]", .value = Default::none()},
+});
+constexpr auto kGeodesicsParams = std::to_array<Param>({
+    kCls,
+    {.name = "point1", .annotation = "Union[list, tuple]"},
+    {.name = "point2", .annotation = "Union[list, tuple]"},
+    int_default("crs", 1984),
+});
+constexpr auto kZoneParams = std::to_array<Param>({
+    kCls,
+    {.name = "longitude", .annotation = "float", .check = Check::Float},
+    int_default("zoneCode", 6),
+});
+constexpr auto kCentralMeridianParams = std::to_array<Param>({
+    kCls,
+    real_or_none("longitude"),
+    {.name = "zone", .annotation = "int", .check = Check::Int, .value = Default::none()},
+    int_default("zoneCode", 6),
+});
+constexpr auto kWebMercatorParams = std::to_array<Param>({
+    kCls, real_or_none("longitude"), real_or_none("latitude"), real_or_none("x"), real_or_none("y"),
+});
+constexpr auto kGaussKrugerParams = std::to_array<Param>({
+    kCls, real_or_none("centralMeridian"), real_or_none("x"), real_or_none("y"), real_or_none("longitude"),
+    real_or_none("latitude"), int_default("crs", 2000),
+});
+// Albers and Lambert.
+constexpr auto kConicParams = std::to_array<Param>({
+    kCls,
+    real_or_none("longitude"),
+    real_or_none("latitude"),
+    real_default("centralMeridian", 0.0),
+    real_default("originLatitude", 0.0),
+    real_default("parallel1", 20.0),
+    real_default("parallel2", 50.0),
+    real_or_none("x"),
+    real_or_none("y"),
+    int_default("crs", 2000),
+});
 
 // ---- small conversions --------------------------------------------------------
 
@@ -102,15 +124,6 @@ long long as_small_int(PyObject* v) {
     return r;
 }
 
-// Raises Exception(before + "{}".format(value) + after); the text stays a
-// Python string, whatever characters the value's format holds.
-[[noreturn]] void fail_showing(const char* before, PyObject* value, const char* after) {
-    Ref shown = own(PyObject_Format(value, names->empty));
-    Ref message = own(PyUnicode_FromFormat("%s%U%s", before, shown.get(), after));
-    PyErr_SetObject(PyExc_Exception, message.get());
-    throw PythonErrorSet{};
-}
-
 Ref pair(Pair p) {
     Ref first = py_float(p.first);
     Ref second = py_float(p.second);
@@ -119,7 +132,7 @@ Ref pair(Pair p) {
 
 // cls.datum[key]
 Ref record(PyObject* cls, PyObject* key) {
-    Ref table = own(PyObject_GetAttr(cls, names->datum));
+    Ref table = own(PyObject_GetAttr(cls, names().datum));
     return own(PyObject_GetItem(table.get(), key));
 }
 
@@ -139,14 +152,14 @@ double round_to_digit(double x, PyObject* digit) {
 
 // re.search(pattern, text): the match, or an empty Ref.
 Ref search(PyObject* pattern, PyObject* text) {
-    Ref m = own(PyObject_CallMethodObjArgs(state().re.get(), names->search, pattern, text, nullptr));
+    Ref m = own(PyObject_CallMethodObjArgs(state().re.get(), names().search, pattern, text, nullptr));
     if (m.get() == Py_None) return Ref();
     return m;
 }
 
 Ref group(PyObject* match, long i) {
     Ref index = own(PyLong_FromLong(i));
-    return own(PyObject_CallMethodOneArg(match, names->group, index.get()));
+    return own(PyObject_CallMethodOneArg(match, names().group, index.get()));
 }
 
 bool minus_sign(PyObject* match) {
@@ -170,12 +183,12 @@ long long group_int(PyObject* match, long i) {
 }
 
 Ref angle_impl(const Call& c) {
-    PyObject* deg = c[0];
-    PyObject* dms = c[1];
-    PyObject* digit = c[2];
+    PyObject* deg = c[arg(kAngleParams, "deg")];
+    PyObject* dms = c[arg(kAngleParams, "dms")];
+    PyObject* digit = c[arg(kAngleParams, "digit")];
     if (deg != Py_None) {
         Ref text = own(PyObject_Str(deg));
-        Ref m = search(names->decimal_pattern, text.get());
+        Ref m = search(angle_pattern(kDecimalDegrees), text.get());
         if (!m) fail("Invalid [deg] parameter.");
         const bool negative = minus_sign(m.get());
         const double value = group_float(m.get(), 2, 0.0);
@@ -187,16 +200,16 @@ Ref angle_impl(const Call& c) {
     if (dms != Py_None) {
         Ref text = own(PyObject_Str(dms));
         double result;
-        if (Ref m = search(names->decimal_pattern, text.get())) {
+        if (Ref m = search(angle_pattern(kDecimalDegrees), text.get())) {
             const bool negative = minus_sign(m.get());
             result = group_float(m.get(), 2, 0.0);
             if (negative) result = result * -1;
-        } else if (Ref m = search(names->packed_pattern, text.get())) {
+        } else if (Ref m = search(angle_pattern(kPackedDms), text.get())) {
             const bool negative = minus_sign(m.get());
             const long long d = group_int(m.get(), 2);
             const long long mi = group_int(m.get(), 3);
             result = projection::dms_value(negative, d, mi, group_float(m.get(), 6, 0.0));
-        } else if (Ref m = search(names->symbol_pattern, text.get())) {
+        } else if (Ref m = search(angle_pattern(kSymbolDms), text.get())) {
             const bool negative = minus_sign(m.get());
             const long long d = group_int(m.get(), 3);
             const long long mi = group_int(m.get(), 5);
@@ -212,37 +225,38 @@ Ref angle_impl(const Call& c) {
     fail("Invalid parameter.");
 }
 
-// True when `cls.<name>` resolves to the method the class was made with.
-bool uses_own(PyObject* cls, PyObject* name, PyObject* original) {
-    if (cls != state().Projection.get() || !original) return false;
-    PyObject* found = PyDict_GetItemWithError(reinterpret_cast<PyTypeObject*>(cls)->tp_dict, name);
-    if (!found && PyErr_Occurred()) throw PythonErrorSet{};
-    return found == original;
-}
-
 // ---- zones ------------------------------------------------------------------------
 
 bool is_three(PyObject* zone_code) { return as_small_int(zone_code) == 3; }
 
 Ref zone_impl(const Call& c) {
-    return py_int(projection::zone_of(c.real(1), is_three(c[2])));
+    const double longitude = c.real(arg(kZoneParams, "longitude"));
+    return py_int(projection::zone_of(longitude, is_three(c[arg(kZoneParams, "zoneCode")])));
 }
 
 double central_meridian_6(long long z) { return (static_cast<double>(z) - 0.5) * 6 - (z <= 30 ? 0 : 360); }
 
+// cls.zone(longitude=longitude, zoneCode=zone_code), made directly while the
+// class holds its own `zone`.
+Ref zone_through(PyObject* cls, PyObject* longitude, PyObject* zone_code) {
+    const ModuleState& st = state();
+    if (is_own_method(cls, st.names.zone, st.own_zone.get()))
+        return py_int(projection::zone_of(PyFloat_AS_DOUBLE(longitude), is_three(zone_code)));
+    Ref method = own(PyObject_GetAttr(cls, st.names.zone));
+    PyObject* args[] = {longitude, zone_code};
+    Ref zone = own(PyObject_Vectorcall(method.get(), args, 0, st.zone_kwnames.get()));
+    enforce_result(ResultCheck::Int, zone.get());
+    return zone;
+}
+
 Ref central_meridian_impl(const Call& c) {
-    PyObject* cls = c[0];
-    PyObject* zone = c[2];
-    PyObject* zone_code = c[3];
+    PyObject* cls = c[arg(kCentralMeridianParams, "cls")];
+    PyObject* longitude = c[arg(kCentralMeridianParams, "longitude")];
+    PyObject* zone = c[arg(kCentralMeridianParams, "zone")];
+    PyObject* zone_code = c[arg(kCentralMeridianParams, "zoneCode")];
     Ref computed;
-    if (c[1] != Py_None && uses_own(cls, names->zone, names->own_zone)) {
-        computed = py_int(projection::zone_of(c.real(1), is_three(zone_code)));
-        zone = computed.get();
-    } else if (c[1] != Py_None) {
-        Ref method = own(PyObject_GetAttr(cls, names->zone));
-        PyObject* args[] = {c[1], zone_code};
-        computed = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
-        enforce_result(ResultCheck::Int, computed.get());
+    if (longitude != Py_None) {
+        computed = zone_through(cls, longitude, zone_code);
         zone = computed.get();
     }
     if (zone == Py_None) fail("Invalid [zone] parameter.");
@@ -260,10 +274,12 @@ Ref central_meridian_impl(const Call& c) {
 // ---- projections ---------------------------------------------------------------
 
 Ref web_mercator_impl(const Call& c) {
-    Ref rec = record(c[0], names->key1984);
-    const double a = field(rec.get(), names->a);
-    if (!c.is_none(1) && !c.is_none(2)) return pair(projection::web_mercator_forward(a, c.real(1), c.real(2)));
-    if (!c.is_none(3) && !c.is_none(4)) return pair(projection::web_mercator_inverse(a, c.real(3), c.real(4)));
+    constexpr auto& p = kWebMercatorParams;
+    constexpr size_t lon = arg(p, "longitude"), lat = arg(p, "latitude"), x = arg(p, "x"), y = arg(p, "y");
+    Ref rec = record(c[arg(p, "cls")], state().int_1984.get());
+    const double a = field(rec.get(), names().a);
+    if (!c.is_none(lon) && !c.is_none(lat)) return pair(projection::web_mercator_forward(a, c.real(lon), c.real(lat)));
+    if (!c.is_none(x) && !c.is_none(y)) return pair(projection::web_mercator_inverse(a, c.real(x), c.real(y)));
     fail("Invalid parameter.");
 }
 
@@ -290,10 +306,10 @@ double difference(PyObject* b, PyObject* a) {
 }
 
 Ref geodesics_impl(const Call& c) {
-    PyObject* cls = c[0];
-    PyObject* p1 = c[1];
-    PyObject* p2 = c[2];
-    PyObject* crs = c[3];
+    PyObject* cls = c[arg(kGeodesicsParams, "cls")];
+    PyObject* p1 = c[arg(kGeodesicsParams, "point1")];
+    PyObject* p2 = c[arg(kGeodesicsParams, "point2")];
+    PyObject* crs = c[arg(kGeodesicsParams, "crs")];
     {
         Ref x1 = item(p1, 0), x2 = item(p2, 0);
         if (equal(x1.get(), x2.get())) {
@@ -301,7 +317,7 @@ Ref geodesics_impl(const Call& c) {
             if (equal(y1.get(), y2.get())) return py_float(0.0);
         }
     }
-    const double f = field(record(cls, crs).get(), names->f);
+    const double f = field(record(cls, crs).get(), names().f);
     const double U1 = projection::reduced_latitude(f, as_double(item(p1, 1).get()));
     const double U2 = projection::reduced_latitude(f, as_double(item(p2, 1).get()));
     Ref lon2 = item(p2, 0);
@@ -310,7 +326,7 @@ Ref geodesics_impl(const Call& c) {
     projection::VincentyResult v = projection::vincenty_iterate(f, U1, U2, L);
     if (v.coincident) return py_float(0.0);
     if (!v.converged) return py_none();
-    const double a = field(record(cls, crs).get(), names->a);
+    const double a = field(record(cls, crs).get(), names().a);
     return py_float(projection::vincenty_length(v, a, f));
 }
 
@@ -320,80 +336,92 @@ std::optional<double> optional_real(const Call& c, size_t i) {
     return c.real(i);
 }
 
-Ref gauss_kruger_impl(const Call& c) {
-    PyObject* cls = c[0];
-    PyObject* crs = c[6];
-    const projection::GaussKrugerRow* row = projection::gauss_kruger_row(as_small_int(crs));
-    if (!row) fail("Invalid [crs] parameter.");
-    const double a = field(record(cls, crs).get(), names->a);
-    if (!c.is_none(2) && !c.is_none(3))
-        return pair(projection::gauss_kruger_inverse(*row, a, optional_real(c, 1), c.real(2), c.real(3)));
-    if (c.is_none(4) || c.is_none(5)) fail("Invalid parameter.");
-    double cm;
-    if (c.is_none(1) && uses_own(cls, names->centralMeridian, names->own_central_meridian) &&
-        uses_own(cls, names->zone, names->own_zone)) {
-        cm = central_meridian_6(projection::zone_of(c.real(4), false));
-    } else if (c.is_none(1)) {
-        Ref method = own(PyObject_GetAttr(cls, names->centralMeridian));
-        PyObject* args[] = {c[4], names->six};
-        Ref r = own(PyObject_Vectorcall(method.get(), args, 0, names->zone_kwnames));
-        enforce_result(ResultCheck::FloatOrNone, r.get());
-        if (r.get() == Py_None) {
-            // The prefix comes first; then the range test cannot compare None.
-            projection::gauss_kruger_prefix(c.real(4));
-            fail(ErrorKind::TypeError, "'<=' not supported between instances of 'int' and 'NoneType'");
-        }
-        cm = PyFloat_AS_DOUBLE(r.get());
-    } else {
-        cm = c.real(1);
+// The central meridian of a forward projection given none:
+// cls.centralMeridian(longitude=longitude, zoneCode=6), made directly while
+// the class holds its own `centralMeridian` and `zone`.
+double forward_meridian(PyObject* cls, PyObject* longitude) {
+    const ModuleState& st = state();
+    if (is_own_method(cls, st.names.centralMeridian, st.own_central_meridian.get()) &&
+        is_own_method(cls, st.names.zone, st.own_zone.get()))
+        return central_meridian_6(projection::zone_of(PyFloat_AS_DOUBLE(longitude), false));
+    Ref method = own(PyObject_GetAttr(cls, st.names.centralMeridian));
+    PyObject* args[] = {longitude, st.int_6.get()};
+    Ref r = own(PyObject_Vectorcall(method.get(), args, 0, st.zone_kwnames.get()));
+    enforce_result(ResultCheck::FloatOrNone, r.get());
+    if (r.get() == Py_None) {
+        // The prefix comes first; then the range test cannot compare None.
+        projection::gauss_kruger_prefix(PyFloat_AS_DOUBLE(longitude));
+        fail(ErrorKind::TypeError, "'<=' not supported between instances of 'int' and 'NoneType'");
     }
-    return pair(projection::gauss_kruger_forward(*row, a, cm, c.real(4), c.real(5)));
+    return PyFloat_AS_DOUBLE(r.get());
 }
 
-// Common front of the conic projections: the table membership of `crs`, then
-// the ranges of the cone's parameters.
-void check_conic(const Call& c) {
-    Ref table = own(PyObject_GetAttr(c[0], names->datum));
-    if (!check(PySequence_Contains(table.get(), c[9]))) fail("Invalid [crs] parameter.");
-    projection::check_conic_parameters(c.real(3), c.real(4), c.real(5), c.real(6));
+Ref gauss_kruger_impl(const Call& c) {
+    constexpr auto& p = kGaussKrugerParams;
+    constexpr size_t given_cm = arg(p, "centralMeridian"), x = arg(p, "x"), y = arg(p, "y");
+    constexpr size_t lon = arg(p, "longitude"), lat = arg(p, "latitude");
+    PyObject* cls = c[arg(p, "cls")];
+    PyObject* crs = c[arg(p, "crs")];
+    const projection::GaussKrugerRow* row = projection::gauss_kruger_row(as_small_int(crs));
+    if (!row) fail("Invalid [crs] parameter.");
+    const double a = field(record(cls, crs).get(), names().a);
+    if (!c.is_none(x) && !c.is_none(y))
+        return pair(projection::gauss_kruger_inverse(*row, a, optional_real(c, given_cm), c.real(x), c.real(y)));
+    if (c.is_none(lon) || c.is_none(lat)) fail("Invalid parameter.");
+    const double cm = c.is_none(given_cm) ? forward_meridian(cls, c[lon]) : c.real(given_cm);
+    return pair(projection::gauss_kruger_forward(*row, a, cm, c.real(lon), c.real(lat)));
+}
+
+// Common road of the conic projections: the table membership of `crs` and
+// the ranges of the cone's parameters, then the cone made by `make_cone`
+// from the class's table, then forward when both geographic coordinates are
+// given, else inverse when both plane ones are.
+template <class Cone, class MakeCone>
+Ref conic(const Call& c, MakeCone make_cone, Pair (*forward)(const Cone&, double, double, double),
+          Pair (*inverse)(const Cone&, double, double, double)) {
+    constexpr auto& p = kConicParams;
+    constexpr size_t lon = arg(p, "longitude"), lat = arg(p, "latitude"), x = arg(p, "x"), y = arg(p, "y");
+    PyObject* cls = c[arg(p, "cls")];
+    PyObject* crs = c[arg(p, "crs")];
+    const double cm = c.real(arg(p, "centralMeridian"));
+    const double origin = c.real(arg(p, "originLatitude"));
+    const double parallel1 = c.real(arg(p, "parallel1"));
+    const double parallel2 = c.real(arg(p, "parallel2"));
+    Ref table = own(PyObject_GetAttr(cls, names().datum));
+    if (!check(PySequence_Contains(table.get(), crs))) fail("Invalid [crs] parameter.");
+    projection::check_conic_parameters(cm, origin, parallel1, parallel2);
+    const Cone cone = make_cone(cls, crs, origin, parallel1, parallel2);
+    if (!c.is_none(lon) && !c.is_none(lat)) return pair(forward(cone, cm, c.real(lon), c.real(lat)));
+    if (!c.is_none(x) && !c.is_none(y)) return pair(inverse(cone, cm, c.real(x), c.real(y)));
+    fail("Invalid parameter.");
 }
 
 Ref albers_impl(const Call& c) {
-    check_conic(c);
-    const double a = field(record(c[0], c[9]).get(), names->a);
-    const projection::AlbersCone cone = projection::albers_cone(a, c.real(4), c.real(5), c.real(6));
-    if (!c.is_none(1) && !c.is_none(2)) return pair(projection::albers_forward(cone, c.real(3), c.real(1), c.real(2)));
-    if (!c.is_none(7) && !c.is_none(8)) return pair(projection::albers_inverse(cone, c.real(3), c.real(7), c.real(8)));
-    fail("Invalid parameter.");
+    auto make_cone = [](PyObject* cls, PyObject* crs, double origin, double parallel1, double parallel2) {
+        const double a = field(record(cls, crs).get(), names().a);
+        return projection::albers_cone(a, origin, parallel1, parallel2);
+    };
+    return conic<projection::AlbersCone>(c, make_cone, projection::albers_forward, projection::albers_inverse);
 }
 
 Ref lambert_impl(const Call& c) {
-    check_conic(c);
-    const double a = field(record(c[0], c[9]).get(), names->a);
-    const double f = field(record(c[0], c[9]).get(), names->f);
-    const projection::LambertCone cone = projection::lambert_cone(a, f, c.real(4), c.real(5), c.real(6));
-    if (!c.is_none(1) && !c.is_none(2)) return pair(projection::lambert_forward(cone, c.real(3), c.real(1), c.real(2)));
-    if (!c.is_none(7) && !c.is_none(8)) return pair(projection::lambert_inverse(cone, c.real(3), c.real(7), c.real(8)));
-    fail("Invalid parameter.");
+    auto make_cone = [](PyObject* cls, PyObject* crs, double origin, double parallel1, double parallel2) {
+        const double a = field(record(cls, crs).get(), names().a);
+        const double f = field(record(cls, crs).get(), names().f);
+        return projection::lambert_cone(a, f, origin, parallel1, parallel2);
+    };
+    return conic<projection::LambertCone>(c, make_cone, projection::lambert_forward, projection::lambert_inverse);
 }
 
 // ---- declarations ---------------------------------------------------------------
 
-const Param kCls{"cls"};
-constexpr Default kNone = Default::none();
-
-Param real_or_none(const char* name) { return {name, "float", Check::Float, false, kNone}; }
-Param real_default(const char* name, double v) { return {name, "float", Check::Float, false, Default::real(v)}; }
-Param int_default(const char* name, long long v) { return {name, "int", Check::Int, false, Default::integer(v)}; }
-
-const Method kInit{"__init__", MethodKind::Instance, {{"self"}}, nullptr, ResultCheck::None, "", init_calling_base};
+const Method kInit{"__init__", MethodKind::Instance, kSelfOnly, nullptr, ResultCheck::None, "",
+                   init_calling_base};
 
 const Method kAngle{
     "angle",
     MethodKind::Static,
-    {{"deg", "Union[float, str]", Check::Any, false, kNone},
-     {"dms", "Union[float, str]", Check::Any, false, kNone},
-     {"digit", "Union[int, str]", Check::Any, false, kNone}},
+    kAngleParams,
     "Union[float, str]",
     ResultCheck::None,
     "十进制度与度分秒互转（deg 优先）。\n\n"
@@ -407,10 +435,7 @@ const Method kAngle{
 const Method kGeodesics{
     "geodesics",
     MethodKind::Class,
-    {kCls,
-     {"point1", "Union[list, tuple]", Check::Any},
-     {"point2", "Union[list, tuple]", Check::Any},
-     int_default("crs", 1984)},
+    kGeodesicsParams,
     "Union[float, None]",
     ResultCheck::FloatOrNone,
     "Vincenty 反算公式计算椭球面上两点间的大地线长度（米）。\n\n"
@@ -425,7 +450,7 @@ const Method kGeodesics{
 const Method kZone{
     "zone",
     MethodKind::Class,
-    {kCls, {"longitude", "float", Check::Float}, int_default("zoneCode", 6)},
+    kZoneParams,
     "int",
     ResultCheck::Int,
     "经度所在的投影带号。\n\n"
@@ -436,7 +461,7 @@ const Method kZone{
 const Method kCentralMeridian{
     "centralMeridian",
     MethodKind::Class,
-    {kCls, real_or_none("longitude"), {"zone", "int", Check::Int, false, kNone}, int_default("zoneCode", 6)},
+    kCentralMeridianParams,
     "float",
     ResultCheck::None,
     "投影带的中央经线。\n\n"
@@ -448,7 +473,7 @@ const Method kCentralMeridian{
 const Method kWebMercator{
     "webMercator",
     MethodKind::Class,
-    {kCls, real_or_none("longitude"), real_or_none("latitude"), real_or_none("x"), real_or_none("y")},
+    kWebMercatorParams,
     "tuple",
     ResultCheck::None,
     "球体墨卡托（Web Mercator）投影正反算，球半径取 WGS84 长半轴。\n\n"
@@ -460,8 +485,7 @@ const Method kWebMercator{
 const Method kGaussKruger{
     "gaussKruger",
     MethodKind::Class,
-    {kCls, real_or_none("centralMeridian"), real_or_none("x"), real_or_none("y"), real_or_none("longitude"),
-     real_or_none("latitude"), int_default("crs", 2000)},
+    kGaussKrugerParams,
     "tuple",
     ResultCheck::None,
     "高斯-克吕格投影正反算。\n\n"
@@ -492,21 +516,8 @@ const char* const kLambertDoc =
     "crs: 1954 北京54、1980 西安80、1984 WGS84、2000 CGCS2000（默认）。\n"
     "返回 (横坐标, 纵坐标)；失败抛出异常。";
 
-ParamList conic_params() {
-    return {kCls,
-            real_or_none("longitude"),
-            real_or_none("latitude"),
-            real_default("centralMeridian", 0.0),
-            real_default("originLatitude", 0.0),
-            real_default("parallel1", 20.0),
-            real_default("parallel2", 50.0),
-            real_or_none("x"),
-            real_or_none("y"),
-            int_default("crs", 2000)};
-}
-
-const Method kAlbers{"albers", MethodKind::Class, conic_params(), "tuple", ResultCheck::None, kAlbersDoc, albers_impl};
-const Method kLambert{"lambert", MethodKind::Class, conic_params(), "tuple", ResultCheck::None, kLambertDoc,
+const Method kAlbers{"albers", MethodKind::Class, kConicParams, "tuple", ResultCheck::None, kAlbersDoc, albers_impl};
+const Method kLambert{"lambert", MethodKind::Class, kConicParams, "tuple", ResultCheck::None, kLambertDoc,
                       lambert_impl};
 
 // ---- the record class and the table -------------------------------------------
@@ -541,7 +552,11 @@ Ref make_datum(PyObject* crs_class) {
 }  // namespace
 
 void add_projection_class(ModuleState& st) {
-    make_names();
+    st.int_1984 = py_int(1984);
+    st.int_6 = py_int(6);
+    st.zone_kwnames = own(PyTuple_Pack(2, st.names.longitude, st.names.zoneCode));
+    for (size_t i = 0; i < std::size(kAnglePatternTexts); ++i)
+        st.angle_patterns[i] = own(PyUnicode_FromString(kAnglePatternTexts[i]));
     ClassBuilder b("Projection", st.TivenBase.get(),
                    "几何要素坐标投影变换类，支持高斯-克吕格、球体墨卡托、阿尔勃斯、兰伯特投影正反算\n\n"
                    "    参考椭球见 Projection.datum（1954 北京54、1980 西安80、1984 WGS84、2000 CGCS2000）；\n"
@@ -560,9 +575,10 @@ void add_projection_class(ModuleState& st) {
     b.method(kAlbers);
     b.method(kLambert);
     st.Projection = b.finish();
+    // While the class still holds these, calls through them are made directly.
     PyObject* dict = reinterpret_cast<PyTypeObject*>(st.Projection.get())->tp_dict;
-    names->own_zone = Py_XNewRef(PyDict_GetItemString(dict, "zone"));
-    names->own_central_meridian = Py_XNewRef(PyDict_GetItemString(dict, "centralMeridian"));
+    st.own_zone = borrowed(PyDict_GetItemWithError(dict, st.names.zone));
+    st.own_central_meridian = borrowed(PyDict_GetItemWithError(dict, st.names.centralMeridian));
 }
 
 }  // namespace tiven
