@@ -308,7 +308,12 @@ def test_deep_walks_in_child(call, stack, expected):
     proc = subprocess.run([sys.executable, "-c", DEEP_CHILD.format(root=root), call, stack],
                           capture_output=True, text=True, timeout=120)
     assert proc.returncode == 0, proc.stderr[-2000:]
-    assert proc.stdout == expected + "\n"
+    # Which guard refuses first (ours or the interpreter's own, on a call it
+    # makes for us) depends on the compiler's frame sizes; either is a RecursionError.
+    if expected == "returned":
+        assert proc.stdout == "returned\n"
+    else:
+        assert proc.stdout.startswith("maximum recursion depth exceeded"), proc.stdout
 
 
 def test_signature():
