@@ -1,6 +1,7 @@
 // MapGrid: national map sheets. Python values in and out; the sheet
 // arithmetic lives in the pure cores beside this file. Codes are matched by
-// the interpreter's `re`, so case folding and Unicode classes are its own.
+// the interpreter's `re`, so case folding and Unicode classes are its own;
+// plain ASCII codes are matched natively, with the same answers.
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -13,6 +14,7 @@
 #include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
 #include "core/recursion_guard.hpp"
+#include "mapgrid/sheet_code_match.hpp"
 #include "mapgrid/sheet_code_parser.hpp"
 #include "mapgrid/sheet_grid_lines.hpp"
 #include "mapgrid/sheet_of_position.hpp"
@@ -41,10 +43,12 @@ Ref str_of(const std::string& s) {
     return own(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "surrogatepass"));
 }
 
-// The interpreter's `re` and str methods for the code reader.
+// The interpreter's `re` and str methods for the code reader; on ASCII text
+// their answers are worked out here.
 class PythonCodeText final : public CodeText {
 public:
     bool search(CodePattern p, const std::string& text, std::vector<std::string>& groups) override {
+        if (is_plain(text)) return match_plain(p, text, groups);
         Ref s = str_of(text);
         Ref match = starts_with_blank_run(p) ? search_line_starts(pattern(p), s.get())
                                              : own(PyObject_CallMethodOneArg(pattern(p), st_.names.search, s.get()));
@@ -57,10 +61,17 @@ public:
         }
         return true;
     }
-    std::string upper(const std::string& s) override { return method(s, st_.names.upper); }
-    std::string lower(const std::string& s) override { return method(s, st_.names.lower); }
-    std::string strip(const std::string& s) override { return method(s, st_.names.strip); }
+    std::string upper(const std::string& s) override {
+        return is_ascii(s) ? ascii_upper(s) : method(s, st_.names.upper);
+    }
+    std::string lower(const std::string& s) override {
+        return is_ascii(s) ? ascii_lower(s) : method(s, st_.names.lower);
+    }
+    std::string strip(const std::string& s) override {
+        return is_ascii(s) ? ascii_strip(s) : method(s, st_.names.strip);
+    }
     long long to_int(const std::string& digits) override {
+        if (const auto v = small_ascii_number(digits)) return *v;
         Ref s = str_of(digits);
         Ref v = own(PyLong_FromUnicodeObject(s.get(), 10));
         long long out = PyLong_AsLongLong(v.get());
@@ -70,6 +81,17 @@ public:
 
 private:
     ModuleState& st_ = state();
+
+    // Up to 18 ASCII digits, which int() reads as a decimal number.
+    static std::optional<long long> small_ascii_number(const std::string& digits) {
+        if (digits.empty() || digits.size() > 18) return std::nullopt;
+        long long v = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9') return std::nullopt;
+            v = v * 10 + (c - '0');
+        }
+        return v;
+    }
 
     // The patterns that open with "^" and a run of white space that may
     // cross line feeds.
