@@ -256,6 +256,15 @@ def test_replaced_corner_values_fail_cleanly():
     assert HugeCorner.parse("J47")["boundary"]["south"] == 10**400
 
 
+class CountedCorner(MapGrid):
+    calls = []
+
+    @classmethod
+    def _MapGrid__corner1000000(cls, code):
+        cls.calls.append(code)
+        return super()._MapGrid__corner1000000(code)
+
+
 def test_corner_is_looked_up_through_the_class_before_the_scale():
     with pytest.raises(Exception, match="^corner SJ47$"):
         BadCorner.map(101, -37, 123)
@@ -263,6 +272,10 @@ def test_corner_is_looked_up_through_the_class_before_the_scale():
     assert ShiftedCorner.map(1, 1, 500000)["boundary"] == bnd(2.5, 0.5, 0.0, 3.0)
     with pytest.raises(ValueError, match="too many values to unpack"):
         ThreeCorner.map(1, 1)
+    # once for each coarser sheet whose old code is extended
+    CountedCorner.calls.clear()
+    assert CountedCorner.map(101, 37, 500)["old"] == "J-47-107-(57)-c-7-3-3"
+    assert CountedCorner.calls == ["J47"] * 6
 
 
 class Tables(MapGrid):

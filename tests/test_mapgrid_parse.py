@@ -70,6 +70,9 @@ def test_new_style_codes(code, expected):
         ("J-47-107-(57)-c-7-3-3-xyz", "J47K17281921"), ("J-47-30", "J47D003006"),
         ("SJ-47-1", "SJ47D001001"), ("SJ-47-35-C", "SJ47E006021"),
         ("J-47-\uff11\uff10\uff17", "J47D009011"),
+        # white space that str.isspace knows below 0x80
+        ("\x1cj\x1f-\x0b47\x0c", "J47"), ("J47\x1cb\x1d002\x1e002\x1f", "J47B002002"),
+        ("J-47\x0b-\x0c107\x1c", "J47D009011"), ("\rJ-47-107-(57)-C-7\x1d", "J47I432481"),
     ],
 )
 def test_writings_of_the_same_sheet(variant, code):
@@ -184,7 +187,7 @@ def test_argument_errors(call, message):
         ("N J 47", (96, 36)), ("\u3000J47", (96, 36)), ("A01", (-180, 0)), ("W60", (174, 88)),
         ("SW60", (174, -92)), ("S47", (96, 72)), ("SS47", (96, -76)), ("N47", (96, 52)), ("NS47", (96, 72)),
         ("J475", (96, 36)), ("J-47-107-C", (96, 36)), ("J47D009011", (96, 36)), ("xyz\nJ47", (96, 36)),
-        ("NJ47", (96, 36)), ("\u0131-10", (-126, 32)),
+        ("NJ47", (96, 36)), ("\u0131-10", (-126, 32)), ("\x1cs\x1fj\x0b-\x0c47", (96, -40)),
     ],
 )
 def test_corner_lookup(code, expected):

@@ -25,6 +25,8 @@ void for_each_ref(ModuleState& s, F&& f) {
     for (Ref* r : refs) f(*r);
     for (Ref& r : s.angle_patterns) f(r);
     for (Ref& r : s.code_patterns) f(r);
+    for (Ref* r : {&s.own_map, &s.own_parse, &s.own_corner1000000}) f(*r);
+    for (Ref& r : s.own_letter_tables) f(r);
     for (Ref& r : s.dumps_kwnames) f(r);
 }
 

@@ -80,6 +80,8 @@ struct ModuleState {
     Ref zone_kwnames;          // ("longitude", "zoneCode")
     Ref int_1984, int_6;
     Ref code_patterns[15];     // MapGrid sheet-code patterns, one per mapgrid::CodePattern, compiled on first use
+    // MapGrid's methods and letter tables (mapcode, mapword, mapword5000, scalecode) as the class was made
+    Ref own_map, own_parse, own_corner1000000, own_letter_tables[4];
     Ref dumps_kwnames[2];      // json.dumps keywords, without and with indent
 
     ModuleState() = default;

@@ -1,6 +1,9 @@
 // MapGrid: national map sheets. Python values in and out; the sheet
 // arithmetic lives in the pure cores beside this file. Codes are matched by
-// the interpreter's `re`, so case folding and Unicode classes are its own.
+// the interpreter's `re`, so case folding and Unicode classes are its own;
+// plain ASCII codes are matched natively, with the same answers. While the
+// class still holds its own tables and methods, the lookups and calls that
+// go through `cls` are made directly.
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -13,6 +16,7 @@
 #include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
 #include "core/recursion_guard.hpp"
+#include "mapgrid/sheet_code_match.hpp"
 #include "mapgrid/sheet_code_parser.hpp"
 #include "mapgrid/sheet_grid_lines.hpp"
 #include "mapgrid/sheet_of_position.hpp"
@@ -41,10 +45,12 @@ Ref str_of(const std::string& s) {
     return own(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "surrogatepass"));
 }
 
-// The interpreter's `re` and str methods for the code reader.
+// The interpreter's `re` and str methods for the code reader; on ASCII text
+// their answers are worked out here.
 class PythonCodeText final : public CodeText {
 public:
     bool search(CodePattern p, const std::string& text, std::vector<std::string>& groups) override {
+        if (is_plain(text)) return match_plain(p, text, groups);
         Ref s = str_of(text);
         Ref match = starts_with_blank_run(p) ? search_line_starts(pattern(p), s.get())
                                              : own(PyObject_CallMethodOneArg(pattern(p), st_.names.search, s.get()));
@@ -57,10 +63,17 @@ public:
         }
         return true;
     }
-    std::string upper(const std::string& s) override { return method(s, st_.names.upper); }
-    std::string lower(const std::string& s) override { return method(s, st_.names.lower); }
-    std::string strip(const std::string& s) override { return method(s, st_.names.strip); }
+    std::string upper(const std::string& s) override {
+        return is_ascii(s) ? ascii_upper(s) : method(s, st_.names.upper);
+    }
+    std::string lower(const std::string& s) override {
+        return is_ascii(s) ? ascii_lower(s) : method(s, st_.names.lower);
+    }
+    std::string strip(const std::string& s) override {
+        return is_ascii(s) ? ascii_strip(s) : method(s, st_.names.strip);
+    }
     long long to_int(const std::string& digits) override {
+        if (const auto v = small_ascii_number(digits)) return *v;
         Ref s = str_of(digits);
         Ref v = own(PyLong_FromUnicodeObject(s.get(), 10));
         long long out = PyLong_AsLongLong(v.get());
@@ -70,6 +83,17 @@ public:
 
 private:
     ModuleState& st_ = state();
+
+    // Up to 18 ASCII digits, which int() reads as a decimal number.
+    static std::optional<long long> small_ascii_number(const std::string& digits) {
+        if (digits.empty() || digits.size() > 18) return std::nullopt;
+        long long v = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9') return std::nullopt;
+            v = v * 10 + (c - '0');
+        }
+        return v;
+    }
 
     // The patterns that open with "^" and a run of white space that may
     // cross line feeds.
@@ -123,29 +147,40 @@ private:
     }
 };
 
-// The four letter tables as the class (or a subclass) holds them now.
+// The four letter tables as the class (or a subclass) holds them now; the
+// built-in ones while the class still holds its own.
 struct ClassTables {
     std::string text[4];
     LetterTables tables;
+    bool all_own = true;
 
     explicit ClassTables(PyObject* cls) {
-        const InternedNames& n = names();
-        PyObject* const names_of[] = {n.mapcode, n.mapword, n.mapword5000, n.scalecode};
+        const ModuleState& st = state();
+        PyObject* const names_of[] = {st.names.mapcode, st.names.mapword, st.names.mapword5000, st.names.scalecode};
+        std::string_view* views[] = {&tables.mapcode, &tables.mapword, &tables.mapword5000, &tables.scalecode};
         for (int i = 0; i < 4; ++i) {
-            Ref v = own(PyObject_GetAttr(cls, names_of[i]));
+            Ref v;
+            if (is_own_method(cls, names_of[i], st.own_letter_tables[i].get(), v)) continue;
+            all_own = false;
             if (!PyUnicode_Check(v.get())) {
                 PyErr_Format(PyExc_TypeError, "%U should be a str, not %.200s", names_of[i],
                              Py_TYPE(v.get())->tp_name);
                 throw PythonErrorSet{};
             }
             text[i] = utf8_of(v.get());
+            *views[i] = text[i];
         }
-        tables.mapcode = text[0];
-        tables.mapword = text[1];
-        tables.mapword5000 = text[2];
-        tables.scalecode = text[3];
     }
+    ClassTables(const ClassTables&) = delete;
+    ClassTables& operator=(const ClassTables&) = delete;
 };
+
+// What `cls.__corner1000000(code)` reads.
+SheetCorner corner_of(PyObject* cls, const std::string& code) {
+    ClassTables t(cls);
+    PythonCodeText text;
+    return corner_of_code(text, t.tables, code);
+}
 
 // ---- values ----------------------------------------------------------------
 
@@ -190,10 +225,15 @@ double corner_double(PyObject* v) {
 // `lon1000000, lat1000000 = cls.__corner1000000(code).values()`
 struct CornerValues {
     Ref lon, lat;
+    bool own = false;  // read by the class's own lookup
 };
 CornerValues corner_through(PyObject* cls, const std::string& code) {
     const InternedNames& n = names();
-    Ref fn = own(PyObject_GetAttr(cls, n.corner1000000));
+    Ref fn;
+    if (is_own_method(cls, n.corner1000000, state().own_corner1000000.get(), fn)) {
+        const SheetCorner c = corner_of(cls, code);
+        return {py_int(c.longitude), py_int(c.latitude), true};
+    }
     Ref arg = str_of(code);
     Ref corner = own(PyObject_CallOneArg(fn.get(), arg.get()));
     Ref values = own(PyObject_CallMethodNoArgs(corner.get(), n.values));
@@ -244,79 +284,133 @@ Ref init_impl(const Call& call) {
 
 Ref corner_impl(const Call& call) {
     const InternedNames& n = names();
-    ClassTables t(call[arg(kCodeParams, "cls")]);
-    PythonCodeText text;
-    const SheetCorner c = corner_of_code(text, t.tables, utf8_of(call[arg(kCodeParams, "code")]));
+    const SheetCorner c = corner_of(call[arg(kCodeParams, "cls")], utf8_of(call[arg(kCodeParams, "code")]));
     Ref d = new_dict();
     put(d.get(), n.longitude, py_int(c.longitude));
     put(d.get(), n.latitude, py_int(c.latitude));
     return d;
 }
 
+// The scale of a map call: the caller's int, or a ladder entry when map
+// asks itself for a coarser sheet.
+struct ScaleArg {
+    PyObject* given = nullptr;
+    const SheetScale* known = nullptr;
+};
+
+const SheetScale& scale_of(ScaleArg arg) {
+    if (arg.known) return *arg.known;
+    int overflow = 0;
+    const long long value = PyLong_AsLongLongAndOverflow(arg.given, &overflow);
+    if (value == -1 && PyErr_Occurred()) throw PythonErrorSet{};
+    const SheetScale* scale = overflow ? nullptr : find_scale(value);
+    return scale ? *scale : require_scale(value, utf8_of(own(PyObject_Str(arg.given)).get()), true);
+}
+
+// What `cls.map(longitude, latitude, scale)` answers, before it becomes a dict.
+struct MapAnswer {
+    std::string new_code;
+    std::string old_code;  // UTF-8, unless `old` holds it
+    Ref old;               // the old code, when a replaced `map` gave its head
+    CornerValues corner;   // 1:1,000,000: the corner as looked up
+    bool whole = false;
+    SheetBoundary boundary{};
+};
+
+MapAnswer answer_map(PyObject* cls, double longitude, double latitude, ScaleArg scale_arg);
+
+// A position inside the 1:1,000,000 sheet that map chose for it.
+struct MapPosition {
+    double longitude, latitude;
+    PositionFrame frame;
+    double lon0, lat0;  // the corner
+};
+
+// The old code made of the coarser sheet's old code, as `cls.map` gives it,
+// and the sheet's tail. `own_lookups`: the tables and the corner were the
+// class's own, and no Python code has run since, so a coarser call would
+// read the same: its old code is worked out here.
+void old_code_through(PyObject* cls, const ClassTables& t, const MapPosition& p, bool own_lookups,
+                      const SheetOfPosition& sheet, MapAnswer& out) {
+    const InternedNames& n = names();
+    const double longitude = p.longitude, latitude = p.latitude;
+    RecursionGuard guard(" in MapGrid.map");
+    Ref fn;
+    if (is_own_method(cls, n.map, state().own_map.get(), fn)) {
+        const SheetScale& scale = *find_scale(sheet.nested_scale);
+        if (own_lookups) {
+            out.old_code = old_code_of(t.tables, p.frame, longitude, latitude, p.lon0, p.lat0, scale) + sheet.old_tail;
+            return;
+        }
+        MapAnswer coarser = answer_map(cls, longitude, latitude, {nullptr, &scale});
+        if (!coarser.old) {
+            out.old_code = coarser.old_code + sheet.old_tail;
+            return;
+        }
+        Ref tail = str_of(sheet.old_tail);
+        out.old = own(PyUnicode_Concat(coarser.old.get(), tail.get()));
+        return;
+    }
+    Ref lon = py_float(longitude), lat = py_float(latitude), s = py_int(sheet.nested_scale);
+    PyObject* args[] = {lon.get(), lat.get(), s.get()};
+    Ref coarser = own(PyObject_Vectorcall(fn.get(), args, 3, nullptr));
+    Ref prefix = own(PyObject_GetItem(coarser.get(), n.old));
+    Ref prefix_text = own(PyObject_Format(prefix.get(), n.empty));
+    Ref tail = str_of(sheet.old_tail);
+    out.old = own(PyUnicode_Concat(prefix_text.get(), tail.get()));
+}
+
+MapAnswer answer_map(PyObject* cls, double longitude, double latitude, ScaleArg scale_arg) {
+    ClassTables t(cls);
+    MapPosition p{longitude, latitude, position_frame(t.tables, longitude, latitude), 0.0, 0.0};
+    MapAnswer out;
+    out.corner = corner_through(cls, p.frame.new1000000);
+    const SheetScale& scale = scale_of(scale_arg);
+    if (scale.scale == 1000000) {
+        out.new_code = p.frame.new1000000;
+        out.old_code = p.frame.old1000000;
+        out.whole = true;
+        return out;
+    }
+    p.lon0 = corner_double(out.corner.lon.get());
+    p.lat0 = corner_double(out.corner.lat.get());
+    SheetOfPosition sheet = sheet_of_position(t.tables, p.frame, longitude, latitude, p.lon0, p.lat0, scale);
+    out.new_code = std::move(sheet.new_code);
+    if (sheet.nested_scale == 0) out.old_code = std::move(sheet.old_code);
+    else old_code_through(cls, t, p, t.all_own && out.corner.own, sheet, out);
+    out.boundary = sheet.boundary;
+    return out;
+}
+
 Ref map_impl(const Call& call) {
     const InternedNames& n = names();
-    PyObject* cls = call[arg(kMapParams, "cls")];
-    const double longitude = call.real(arg(kMapParams, "longitude"));
-    const double latitude = call.real(arg(kMapParams, "latitude"));
-    PyObject* scale_obj = call[arg(kMapParams, "scale")];
-
-    ClassTables t(cls);
-    const PositionFrame frame = position_frame(t.tables, longitude, latitude);
-    CornerValues corner = corner_through(cls, frame.new1000000);
-
-    int overflow = 0;
-    const long long scale_value = PyLong_AsLongLongAndOverflow(scale_obj, &overflow);
-    if (scale_value == -1 && PyErr_Occurred()) throw PythonErrorSet{};
-    const SheetScale* scale = overflow ? nullptr : find_scale(scale_value);
-    if (!scale) scale = &require_scale(scale_value, utf8_of(own(PyObject_Str(scale_obj)).get()), true);
-
+    MapAnswer a = answer_map(call[arg(kMapParams, "cls")], call.real(arg(kMapParams, "longitude")),
+                             call.real(arg(kMapParams, "latitude")), {call[arg(kMapParams, "scale")], nullptr});
     Ref result = new_dict();
-    if (scale->scale == 1000000) {
-        put(result.get(), n.key_new, str_of(frame.new1000000));
-        put(result.get(), n.old, str_of(frame.old1000000));
-        put(result.get(), n.boundary, whole_sheet_boundary(corner.lon.get(), corner.lat.get()));
-        return result;
-    }
-
-    const double lon0 = corner_double(corner.lon.get());
-    const double lat0 = corner_double(corner.lat.get());
-    const SheetOfPosition sheet = sheet_of_position(t.tables, frame, longitude, latitude, lon0, lat0, *scale);
-    put(result.get(), n.key_new, str_of(sheet.new_code));
-    if (sheet.nested_scale == 0) {
-        put(result.get(), n.old, str_of(sheet.old_code));
-    } else {
-        // The coarser old code of the same position, through the class.
-        RecursionGuard guard(" in MapGrid.map");
-        Ref fn = own(PyObject_GetAttr(cls, n.map));
-        Ref lon = py_float(longitude), lat = py_float(latitude), s = py_int(sheet.nested_scale);
-        PyObject* args[] = {lon.get(), lat.get(), s.get()};
-        Ref coarser = own(PyObject_Vectorcall(fn.get(), args, 3, nullptr));
-        Ref prefix = own(PyObject_GetItem(coarser.get(), n.old));
-        Ref prefix_text = own(PyObject_Format(prefix.get(), n.empty));
-        Ref tail = str_of(sheet.old_tail);
-        put(result.get(), n.old, own(PyUnicode_Concat(prefix_text.get(), tail.get())));
-    }
-    put(result.get(), n.boundary, boundary_dict(sheet.boundary));
+    put(result.get(), n.key_new, str_of(a.new_code));
+    put(result.get(), n.old, a.old ? std::move(a.old) : str_of(a.old_code));
+    put(result.get(), n.boundary, a.whole ? whole_sheet_boundary(a.corner.lon.get(), a.corner.lat.get())
+                                          : boundary_dict(a.boundary));
     return result;
 }
 
-Ref parse_code(const Call& call);
+Ref parse_code(PyObject* cls, const std::string& code);
 
 Ref parse_impl(const Call& call) {
     try {
-        return parse_code(call);
+        return parse_code(call[arg(kCodeParams, "cls")], utf8_of(call[arg(kCodeParams, "code")]));
     } catch (const CodeQuoteError& e) {
         // The whole text, NULs and lone surrogates of the quoted code included.
         fail_showing("", str_of(e.text).get(), "");
     }
 }
 
-Ref parse_code(const Call& call) {
+// What `cls.parse(code)` answers; an old-style code is read again, as its
+// new-style code, through `cls.parse`.
+Ref parse_code(PyObject* cls, const std::string& code) {
     const InternedNames& n = names();
-    PyObject* cls = call[arg(kCodeParams, "cls")];
     ClassTables t(cls);
     PythonCodeText text;
-    const std::string code = utf8_of(call[arg(kCodeParams, "code")]);
 
     const CodePrefix prefix = read_code_prefix(text, code);
     CornerValues corner = corner_through(cls, prefix.joined());
@@ -332,7 +426,8 @@ Ref parse_code(const Call& call) {
     const CodeAnswer answer = read_code_rest(text, t.tables, code, prefix, lon0, lat0);
     if (answer.kind == CodeAnswer::Kind::Reparse) {
         RecursionGuard guard(" in MapGrid.parse");
-        Ref fn = own(PyObject_GetAttr(cls, n.parse));
+        Ref fn;
+        if (is_own_method(cls, n.parse, state().own_parse.get(), fn)) return parse_code(cls, answer.new_code);
         Ref arg = str_of(answer.new_code);
         Ref r = own(PyObject_CallOneArg(fn.get(), arg.get()));
         enforce_result(ResultCheck::Dict, r.get());
@@ -523,6 +618,13 @@ void add_mapgrid_class(ModuleState& st) {
     b.method(kParse);
     b.method(kGrid);
     st.MapGrid = b.finish();
+    // While the class still holds these, lookups and calls through them are made directly.
+    PyObject* cls = st.MapGrid.get();
+    st.own_map = class_entry(cls, st.names.map);
+    st.own_parse = class_entry(cls, st.names.parse);
+    st.own_corner1000000 = class_entry(cls, st.names.corner1000000);
+    PyObject* const tables[] = {st.names.mapcode, st.names.mapword, st.names.mapword5000, st.names.scalecode};
+    for (int i = 0; i < 4; ++i) st.own_letter_tables[i] = class_entry(cls, tables[i]);
 }
 
 }  // namespace tiven

@@ -117,4 +117,13 @@ SheetOfPosition sheet_of_position(const LetterTables& tables, const PositionFram
     return out;
 }
 
+std::string old_code_of(const LetterTables& tables, const PositionFrame& frame, double longitude, double latitude,
+                        double lon1000000, double lat1000000, const SheetScale& scale) {
+    if (scale.scale == 1000000) return frame.old1000000;
+    const SheetOfPosition s = sheet_of_position(tables, frame, longitude, latitude, lon1000000, lat1000000, scale);
+    if (s.nested_scale == 0) return s.old_code;
+    return old_code_of(tables, frame, longitude, latitude, lon1000000, lat1000000, *find_scale(s.nested_scale)) +
+           s.old_tail;
+}
+
 }  // namespace tiven::mapgrid

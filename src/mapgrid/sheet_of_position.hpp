@@ -44,6 +44,11 @@ SheetOfPosition sheet_of_position(const LetterTables& tables, const PositionFram
                                   double longitude, double latitude, double lon1000000,
                                   double lat1000000, const SheetScale& scale);
 
+// The old code of the sheet of `scale` that holds the position, the coarser
+// old codes that it extends worked out in turn.
+std::string old_code_of(const LetterTables& tables, const PositionFrame& frame, double longitude, double latitude,
+                        double lon1000000, double lat1000000, const SheetScale& scale);
+
 // Row (from the north edge) and column (from the west edge) of the sheet of
 // `scale` that holds the position, inside the 1:1,000,000 sheet.
 struct RowCol {
