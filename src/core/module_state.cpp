@@ -4,11 +4,7 @@
 
 namespace tiven {
 
-ModuleState& state() {
-    // Lives as long as the process: the module is never unloaded.
-    static ModuleState* st = new ModuleState();
-    return *st;
-}
+constinit StateHolder g_state;
 
 namespace {
 

@@ -82,7 +82,7 @@ struct ModuleState {
     Ref code_patterns[15];     // MapGrid sheet-code patterns, one per mapgrid::CodePattern, compiled on first use
     Ref dumps_kwnames[2];      // json.dumps keywords, without and with indent
 
-    ModuleState() = default;
+    constexpr ModuleState() = default;
     ModuleState(const ModuleState&) = delete;
     ModuleState& operator=(const ModuleState&) = delete;
     ~ModuleState() { clear(); }
@@ -94,7 +94,18 @@ struct ModuleState {
     void clear();
 };
 
-ModuleState& state();
+// Constant-initialised, so `state()` is a plain address; never destroyed,
+// since the process may exit after the interpreter is gone.
+struct StateHolder {
+    union {
+        ModuleState value;
+    };
+    constexpr StateHolder() : value() {}
+    ~StateHolder() {}
+};
+extern constinit StateHolder g_state;
+
+inline ModuleState& state() { return g_state.value; }
 
 // Is `owner.<name>` still `original`, the class-dictionary entry the class
 // was made with? Then the caller may run it natively. `owner` is a class
