@@ -105,6 +105,28 @@ PyObject* keyword_value(PyObject* name, PyObject* kwnames, PyObject* const* kwva
     return nullptr;
 }
 
+// The common case: each keyword is one of the parameter names themselves
+// (the interned texts of the call site) and names a distinct parameter after
+// the positional ones. Then the binding below would find the same, and fail,
+// if at all, on the first required parameter left out. Anything else is left
+// to it, with values[nargs:] null again.
+bool bind_keywords_by_identity(const FunctionObject& f, PyObject* const* kwnames, PyObject* const* kwvalues,
+                               Py_ssize_t nkw, Py_ssize_t nargs, PyObject** values) {
+    PyObject* const* names = &PyTuple_GET_ITEM(f.names, 0);
+    for (Py_ssize_t k = 0; k < nkw; ++k) {
+        Py_ssize_t i = nargs;
+        while (i < f.num_max && names[i] != kwnames[k]) ++i;
+        if (i == f.num_max || values[i]) {
+            for (Py_ssize_t j = nargs; j < f.num_max; ++j) values[j] = nullptr;
+            return false;
+        }
+        values[i] = kwvalues[k];
+    }
+    for (Py_ssize_t i = nargs; i < f.num_min; ++i)
+        if (!values[i]) count_error(*f.method, f.num_min, i);
+    return true;
+}
+
 // Fills values[nargs:] from the keyword arguments; what none names stays null.
 void bind_keywords(const FunctionObject& f, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                    PyObject** values) {
@@ -114,6 +136,7 @@ void bind_keywords(const FunctionObject& f, PyObject* const* args, Py_ssize_t na
     const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);
     PyObject* const* names = &PyTuple_GET_ITEM(f.names, 0);
     PyObject* const* kwvalues = args + nargs;
+    if (bind_keywords_by_identity(f, &PyTuple_GET_ITEM(kwnames, 0), kwvalues, nkw, nargs, values)) return;
     for (Py_ssize_t k = 0; k < nkw; ++k) {
         if (!PyUnicode_Check(PyTuple_GET_ITEM(kwnames, k))) {
             PyErr_Format(PyExc_TypeError, "%.200s() keywords must be strings", m.name);

@@ -78,7 +78,8 @@ struct ModuleState {
     // objects a binding makes once and keeps
     Ref angle_patterns[3];     // Projection.angle: decimal degrees, packed DMS, DMS with symbols
     Ref zone_kwnames;          // ("longitude", "zoneCode")
-    Ref int_1984, int_6;
+    Ref int_6;
+    Ref crs_years[4];          // the int keys of Projection.datum, one per reference system
     Ref code_patterns[15];     // MapGrid sheet-code patterns, one per mapgrid::CodePattern, compiled on first use
     Ref dumps_kwnames[2];      // json.dumps keywords, without and with indent
 
@@ -122,6 +123,11 @@ inline bool is_own_method(PyObject* owner, PyObject* name, PyObject* original) {
     Ref found;
     return is_own_method(owner, name, original, found);
 }
+
+// `cls.<name>` of a class (new reference): from the type's attribute cache
+// when the class has the plain metaclass and the entry is no descriptor,
+// else as Python looks it up.
+Ref class_attribute(PyObject* cls, PyObject* name);
 
 // Module attribute "src.tivenpy" for __module__ of classes and functions.
 inline constexpr const char* kModuleName = "src.tivenpy";

@@ -127,13 +127,46 @@ long long as_small_int(PyObject* v) {
 Ref pair(Pair p) {
     Ref first = py_float(p.first);
     Ref second = py_float(p.second);
-    return own(PyTuple_Pack(2, first.get(), second.get()));
+    Ref t = own(PyTuple_New(2));
+    PyTuple_SET_ITEM(t.get(), 0, first.release());
+    PyTuple_SET_ITEM(t.get(), 1, second.release());
+    return t;
 }
 
-// cls.datum[key]
-Ref record(PyObject* cls, PyObject* key) {
-    Ref table = own(PyObject_GetAttr(cls, names().datum));
-    return own(PyObject_GetItem(table.get(), key));
+consteval size_t system_index(long long year) {
+    for (size_t i = 0; i < projection::kReferenceSystems.size(); ++i)
+        if (projection::kReferenceSystems[i].year == year) return i;
+    throw "no reference system of that year";
+}
+constexpr size_t kWgs84 = system_index(1984);
+static_assert(std::extent_v<decltype(ModuleState::crs_years)> == projection::kReferenceSystems.size());
+
+// The table's own key object for an int equal to one of its years, else
+// `crs` itself: a dict meets its own key by identity, without comparing.
+PyObject* table_key(PyObject* crs) {
+    if (!PyLong_CheckExact(crs)) return crs;
+    const long long year = as_small_int(crs);
+    for (size_t i = 0; i < projection::kReferenceSystems.size(); ++i)
+        if (projection::kReferenceSystems[i].year == year) return state().crs_years[i].get();
+    return crs;
+}
+
+// crs in cls.datum
+bool in_table(PyObject* table, PyObject* crs) {
+    if (PyDict_CheckExact(table)) return check(PyDict_Contains(table, table_key(crs))) != 0;
+    return check(PySequence_Contains(table, crs)) != 0;
+}
+
+// cls.datum[crs]; a key missing from a plain dict raises the KeyError
+// that subscription raises, without a second lookup.
+Ref record(PyObject* cls, PyObject* crs) {
+    Ref table = class_attribute(cls, names().datum);
+    if (!PyDict_CheckExact(table.get())) return own(PyObject_GetItem(table.get(), crs));
+    if (PyObject* rec = PyDict_GetItemWithError(table.get(), table_key(crs))) return Ref::borrow(rec);
+    if (PyErr_Occurred()) throw PythonErrorSet{};
+    Ref args = own(PyTuple_Pack(1, crs));
+    PyErr_SetObject(PyExc_KeyError, args.get());
+    throw PythonErrorSet{};
 }
 
 double field(PyObject* rec, PyObject* name) {
@@ -276,7 +309,7 @@ Ref central_meridian_impl(const Call& c) {
 Ref web_mercator_impl(const Call& c) {
     constexpr auto& p = kWebMercatorParams;
     constexpr size_t lon = arg(p, "longitude"), lat = arg(p, "latitude"), x = arg(p, "x"), y = arg(p, "y");
-    Ref rec = record(c[arg(p, "cls")], state().int_1984.get());
+    Ref rec = record(c[arg(p, "cls")], state().crs_years[kWgs84].get());
     const double a = field(rec.get(), names().a);
     if (!c.is_none(lon) && !c.is_none(lat)) return pair(projection::web_mercator_forward(a, c.real(lon), c.real(lat)));
     if (!c.is_none(x) && !c.is_none(y)) return pair(projection::web_mercator_inverse(a, c.real(x), c.real(y)));
@@ -387,8 +420,8 @@ Ref conic(const Call& c, MakeCone make_cone, Pair (*forward)(const Cone&, double
     const double origin = c.real(arg(p, "originLatitude"));
     const double parallel1 = c.real(arg(p, "parallel1"));
     const double parallel2 = c.real(arg(p, "parallel2"));
-    Ref table = own(PyObject_GetAttr(cls, names().datum));
-    if (!check(PySequence_Contains(table.get(), crs))) fail("Invalid [crs] parameter.");
+    Ref table = class_attribute(cls, names().datum);
+    if (!in_table(table.get(), crs)) fail("Invalid [crs] parameter.");
     projection::check_conic_parameters(cm, origin, parallel1, parallel2);
     const Cone cone = make_cone(cls, crs, origin, parallel1, parallel2);
     if (!c.is_none(lon) && !c.is_none(lat)) return pair(forward(cone, cm, c.real(lon), c.real(lat)));
@@ -535,14 +568,16 @@ Ref make_crs_class() {
     return own(PyObject_CallOneArg(state().dataclass.get(), plain.get()));
 }
 
-// Sixteen keys; all the keys of one system share one record.
-Ref make_datum(PyObject* crs_class) {
+// Sixteen keys; all the keys of one system share one record. The int keys
+// are kept in the state (see table_key).
+Ref make_datum(PyObject* crs_class, Ref (&years)[std::size(projection::kReferenceSystems)]) {
     Ref table = own(PyDict_New());
-    for (const projection::ReferenceSystem& rs : projection::kReferenceSystems) {
+    for (size_t i = 0; i < projection::kReferenceSystems.size(); ++i) {
+        const projection::ReferenceSystem& rs = projection::kReferenceSystems[i];
         Ref rec = own(PyObject_CallFunction(crs_class, "ddsss", rs.a, 1.0 / rs.inverse_flattening, rs.name,
                                             rs.spheroid, rs.datum));
-        Ref year = py_int(rs.year);
-        check(PyDict_SetItem(table.get(), year.get(), rec.get()));
+        years[i] = py_int(rs.year);
+        check(PyDict_SetItem(table.get(), years[i].get(), rec.get()));
         for (const char* alias : rs.aliases)
             if (alias) check(PyDict_SetItemString(table.get(), alias, rec.get()));
     }
@@ -552,7 +587,6 @@ Ref make_datum(PyObject* crs_class) {
 }  // namespace
 
 void add_projection_class(ModuleState& st) {
-    st.int_1984 = py_int(1984);
     st.int_6 = py_int(6);
     st.zone_kwnames = own(PyTuple_Pack(2, st.names.longitude, st.names.zoneCode));
     for (size_t i = 0; i < std::size(kAnglePatternTexts); ++i)
@@ -565,7 +599,7 @@ void add_projection_class(ModuleState& st) {
     b.method(kInit);
     Ref crs = make_crs_class();
     b.attr("CRS", crs.copy());
-    b.attr("datum", make_datum(crs.get()));
+    b.attr("datum", make_datum(crs.get(), st.crs_years));
     b.method(kAngle);
     b.method(kGeodesics);
     b.method(kZone);
