@@ -2,8 +2,10 @@
 // Python values out. Everything class-level (the `datum` table, `zone`,
 // `centralMeridian`) is looked up on the class the call came through, at every
 // call, so subclasses and edits of the table take effect.
+#include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -429,19 +431,46 @@ Ref conic(const Call& c, MakeCone make_cone, Pair (*forward)(const Cone&, double
     fail("Invalid parameter.");
 }
 
+// The last cone made, kept with the bits of what it was made from: a run of
+// calls on one cone (the usual use) computes it once. A cone is a function
+// of these numbers alone, so the kept one has the bits a new one would have.
+// The GIL orders the calls.
+template <class Cone, size_t N>
+class LastCone {
+public:
+    template <class Make>
+    Cone get(const std::array<double, N>& inputs, Make make) {
+        if (!made_ || std::memcmp(inputs.data(), inputs_.data(), sizeof inputs_) != 0) {
+            cone_ = make();
+            inputs_ = inputs;
+            made_ = true;
+        }
+        return cone_;
+    }
+
+private:
+    std::array<double, N> inputs_{};
+    Cone cone_{};
+    bool made_ = false;
+};
+
 Ref albers_impl(const Call& c) {
     auto make_cone = [](PyObject* cls, PyObject* crs, double origin, double parallel1, double parallel2) {
+        static LastCone<projection::AlbersCone, 4> last;
         const double a = field(record(cls, crs).get(), names().a);
-        return projection::albers_cone(a, origin, parallel1, parallel2);
+        return last.get({a, origin, parallel1, parallel2},
+                        [&] { return projection::albers_cone(a, origin, parallel1, parallel2); });
     };
     return conic<projection::AlbersCone>(c, make_cone, projection::albers_forward, projection::albers_inverse);
 }
 
 Ref lambert_impl(const Call& c) {
     auto make_cone = [](PyObject* cls, PyObject* crs, double origin, double parallel1, double parallel2) {
+        static LastCone<projection::LambertCone, 5> last;
         const double a = field(record(cls, crs).get(), names().a);
         const double f = field(record(cls, crs).get(), names().f);
-        return projection::lambert_cone(a, f, origin, parallel1, parallel2);
+        return last.get({a, f, origin, parallel1, parallel2},
+                        [&] { return projection::lambert_cone(a, f, origin, parallel1, parallel2); });
     };
     return conic<projection::LambertCone>(c, make_cone, projection::lambert_forward, projection::lambert_inverse);
 }
