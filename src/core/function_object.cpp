@@ -183,11 +183,16 @@ void bind(const FunctionObject& f, PyObject* const* args, Py_ssize_t nargs, PyOb
     }
 }
 
-// Does a real-number parameter hold anything but a float?
-bool needs_conversion(const FunctionObject& f, PyObject* const* values) {
-    for (Py_ssize_t i = 0; i < f.num_max; ++i)
-        if (f.tests[i].converts && !PyFloat_CheckExact(values[i])) return true;
-    return false;
+// Does every value pass its test as it stands (no real number to convert,
+// no type to refuse)? Then the tests below would change and raise nothing.
+bool all_pass(const FunctionObject& f, PyObject* const* values) {
+    for (Py_ssize_t i = 0; i < f.num_max; ++i) {
+        const ParamTest& t = f.tests[i];
+        if (!t.exact || Py_IS_TYPE(values[i], t.exact)) continue;
+        if (t.none_ok && values[i] == Py_None) continue;
+        return false;
+    }
+    return true;
 }
 
 // The exact-type tests, in order, once every real number is a float.
@@ -210,7 +215,7 @@ PyObject* run(const FunctionObject& f, PyObject* const* values) {
 
 // Real-number parameters are converted first, in order, then the exact-type
 // tests run. A converted value is kept alive in `converted`.
-PyObject* run_converting(const FunctionObject& f, PyObject** values) {
+PyObject* run_tested(const FunctionObject& f, PyObject** values) {
     Ref converted[kMaxParams];
     for (Py_ssize_t i = 0; i < f.num_max; ++i) {
         if (!f.tests[i].converts || PyFloat_CheckExact(values[i])) continue;
@@ -228,8 +233,7 @@ PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf
     PyObject* values[kMaxParams];
     try {
         bind(f, args, PyVectorcall_NARGS(nargsf), kwnames, values);
-        if (needs_conversion(f, values)) return run_converting(f, values);
-        check_types(f, values);
+        if (!all_pass(f, values)) return run_tested(f, values);
         return run(f, values);
     } catch (...) {
         set_python_error_from_current_exception();

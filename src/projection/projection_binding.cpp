@@ -119,6 +119,8 @@ double as_double(PyObject* v) {
 // An exact int argument as a C integer; values beyond its range saturate,
 // which every caller only compares with small numbers.
 long long as_small_int(PyObject* v) {
+    if (PyLong_CheckExact(v) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(v)))
+        return PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(v));
     int overflow = 0;
     long long r = PyLong_AsLongLongAndOverflow(v, &overflow);
     if (overflow) return overflow > 0 ? LLONG_MAX : LLONG_MIN;
