@@ -155,6 +155,53 @@ PyObject* table_key(PyObject* crs) {
     return crs;
 }
 
+// What the calls look up on a class that only a change of the class can
+// change: its `datum` entry (when a plain dict) and whether `centralMeridian`
+// and `zone` are still the module's own. Kept for one class at its version
+// tag: the interpreter gives a class a new tag whenever it or a base is
+// changed, and never gives one twice. A class of another metaclass, or one
+// without a tag, is asked every time.
+struct ClassFacts {
+    unsigned int tag = 0;
+    PyObject* datum = nullptr;  // borrowed: the unchanged class holds it
+    bool own_meridian = false;
+};
+ClassFacts g_class_facts;
+
+// The facts kept for `cls`, emptied first if they describe another class or
+// version; null when there is no tag to keep them by.
+ClassFacts* facts_for(PyObject* cls) {
+    if (!Py_IS_TYPE(cls, &PyType_Type)) return nullptr;
+    const unsigned int tag = reinterpret_cast<PyTypeObject*>(cls)->tp_version_tag;
+    if (tag == 0) return nullptr;
+    if (g_class_facts.tag != tag) g_class_facts = ClassFacts{.tag = tag};
+    return &g_class_facts;
+}
+
+// cls.datum
+Ref datum_table(PyObject* cls) {
+    ClassFacts* facts = facts_for(cls);
+    if (!facts) return class_attribute(cls, names().datum);
+    if (!facts->datum) {
+        PyObject* entry = _PyType_Lookup(reinterpret_cast<PyTypeObject*>(cls), names().datum);
+        if (!entry || !PyDict_CheckExact(entry)) return class_attribute(cls, names().datum);
+        facts->datum = entry;
+    }
+    return Ref::borrow(facts->datum);
+}
+
+// Are cls.centralMeridian and cls.zone still the module's own?
+bool own_meridian(PyObject* cls) {
+    const ModuleState& st = state();
+    ClassFacts* facts = facts_for(cls);
+    if (facts && facts->own_meridian) return true;
+    // For a class, a yes comes from the type's attribute cache alone.
+    const bool own = is_own_method(cls, st.names.centralMeridian, st.own_central_meridian.get()) &&
+                     is_own_method(cls, st.names.zone, st.own_zone.get());
+    if (own && facts) facts->own_meridian = true;
+    return own;
+}
+
 // crs in cls.datum
 bool in_table(PyObject* table, PyObject* crs) {
     if (PyDict_CheckExact(table)) return check(PyDict_Contains(table, table_key(crs))) != 0;
@@ -164,7 +211,7 @@ bool in_table(PyObject* table, PyObject* crs) {
 // cls.datum[crs]; a key missing from a plain dict raises the KeyError
 // that subscription raises, without a second lookup.
 Ref record(PyObject* cls, PyObject* crs) {
-    Ref table = class_attribute(cls, names().datum);
+    Ref table = datum_table(cls);
     if (!PyDict_CheckExact(table.get())) return own(PyObject_GetItem(table.get(), crs));
     if (PyObject* rec = PyDict_GetItemWithError(table.get(), table_key(crs))) return Ref::borrow(rec);
     if (PyErr_Occurred()) throw PythonErrorSet{};
@@ -378,9 +425,7 @@ std::optional<double> optional_real(const Call& c, size_t i) {
 // the class holds its own `centralMeridian` and `zone`.
 double forward_meridian(PyObject* cls, PyObject* longitude) {
     const ModuleState& st = state();
-    if (is_own_method(cls, st.names.centralMeridian, st.own_central_meridian.get()) &&
-        is_own_method(cls, st.names.zone, st.own_zone.get()))
-        return central_meridian_6(projection::zone_of(PyFloat_AS_DOUBLE(longitude), false));
+    if (own_meridian(cls)) return central_meridian_6(projection::zone_of(PyFloat_AS_DOUBLE(longitude), false));
     Ref method = own(PyObject_GetAttr(cls, st.names.centralMeridian));
     PyObject* args[] = {longitude, st.int_6.get()};
     Ref r = own(PyObject_Vectorcall(method.get(), args, 0, st.zone_kwnames.get()));
@@ -424,7 +469,7 @@ Ref conic(const Call& c, MakeCone make_cone, Pair (*forward)(const Cone&, double
     const double origin = c.real(arg(p, "originLatitude"));
     const double parallel1 = c.real(arg(p, "parallel1"));
     const double parallel2 = c.real(arg(p, "parallel2"));
-    Ref table = class_attribute(cls, names().datum);
+    Ref table = datum_table(cls);
     if (!in_table(table.get(), crs)) fail("Invalid [crs] parameter.");
     projection::check_conic_parameters(cm, origin, parallel1, parallel2);
     const Cone cone = make_cone(cls, crs, origin, parallel1, parallel2);
