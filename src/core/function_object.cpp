@@ -4,6 +4,7 @@
 // the receiver counted), keyword errors, exact built-in types.
 #include "core/function_object.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 
@@ -35,6 +36,12 @@ struct FunctionObject {
     Py_ssize_t num_min;        // parameters without a default
     Py_ssize_t num_max;
     ParamTest tests[kMaxParams];
+    // The keyword names of the last call bound by identity (a call site
+    // passes the same tuple each time), its positional count, and the
+    // parameter each keyword named.
+    PyObject* kw_names;
+    Py_ssize_t kw_nargs;
+    unsigned char kw_params[kMaxParams];
     PyObject* name;
     PyObject* qualname;
     PyObject* doc;
@@ -110,25 +117,31 @@ PyObject* keyword_value(PyObject* name, PyObject* kwnames, PyObject* const* kwva
 // the positional ones. Then the binding below would find the same, and fail,
 // if at all, on the first required parameter left out. Anything else is left
 // to it, with values[nargs:] null again.
-bool bind_keywords_by_identity(const FunctionObject& f, PyObject* const* kwnames, PyObject* const* kwvalues,
-                               Py_ssize_t nkw, Py_ssize_t nargs, PyObject** values) {
+bool bind_keywords_by_identity(FunctionObject& f, PyObject* kwnames, PyObject* const* kwvalues, Py_ssize_t nargs,
+                               PyObject** values) {
     PyObject* const* names = &PyTuple_GET_ITEM(f.names, 0);
+    const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);
+    unsigned char params[kMaxParams];
     for (Py_ssize_t k = 0; k < nkw; ++k) {
         Py_ssize_t i = nargs;
-        while (i < f.num_max && names[i] != kwnames[k]) ++i;
+        while (i < f.num_max && names[i] != PyTuple_GET_ITEM(kwnames, k)) ++i;
         if (i == f.num_max || values[i]) {
             for (Py_ssize_t j = nargs; j < f.num_max; ++j) values[j] = nullptr;
             return false;
         }
         values[i] = kwvalues[k];
+        params[k] = static_cast<unsigned char>(i);
     }
     for (Py_ssize_t i = nargs; i < f.num_min; ++i)
         if (!values[i]) count_error(*f.method, f.num_min, i);
+    Py_XSETREF(f.kw_names, Py_NewRef(kwnames));
+    f.kw_nargs = nargs;
+    std::copy(params, params + nkw, f.kw_params);
     return true;
 }
 
 // Fills values[nargs:] from the keyword arguments; what none names stays null.
-void bind_keywords(const FunctionObject& f, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+void bind_keywords(FunctionObject& f, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                    PyObject** values) {
     const Method& m = *f.method;
     const Py_ssize_t num_min = f.num_min;
@@ -136,7 +149,7 @@ void bind_keywords(const FunctionObject& f, PyObject* const* args, Py_ssize_t na
     const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);
     PyObject* const* names = &PyTuple_GET_ITEM(f.names, 0);
     PyObject* const* kwvalues = args + nargs;
-    if (bind_keywords_by_identity(f, &PyTuple_GET_ITEM(kwnames, 0), kwvalues, nkw, nargs, values)) return;
+    if (bind_keywords_by_identity(f, kwnames, kwvalues, nargs, values)) return;
     for (Py_ssize_t k = 0; k < nkw; ++k) {
         if (!PyUnicode_Check(PyTuple_GET_ITEM(kwnames, k))) {
             PyErr_Format(PyExc_TypeError, "%.200s() keywords must be strings", m.name);
@@ -168,12 +181,15 @@ void bind_keywords(const FunctionObject& f, PyObject* const* args, Py_ssize_t na
 
 // Fills values[0:num_max]: the positional arguments, then the keyword ones,
 // then the defaults.
-void bind(const FunctionObject& f, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** values) {
+void bind(FunctionObject& f, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** values) {
     const Py_ssize_t n = f.num_max;
     const Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
     if (nargs > n || (nkw == 0 && nargs < f.num_min)) count_error(*f.method, f.num_min, nargs);
     for (Py_ssize_t i = 0; i < nargs; ++i) values[i] = args[i];
-    if (nkw > 0) {
+    if (nkw > 0 && kwnames == f.kw_names && nargs == f.kw_nargs) {
+        for (Py_ssize_t i = nargs; i < n; ++i) values[i] = PyList_GET_ITEM(f.defaults, i);
+        for (Py_ssize_t k = 0; k < nkw; ++k) values[f.kw_params[k]] = args[nargs + k];
+    } else if (nkw > 0) {
         for (Py_ssize_t i = nargs; i < n; ++i) values[i] = nullptr;
         bind_keywords(f, args, nargs, kwnames, values);
         for (Py_ssize_t i = nargs; i < n; ++i)
@@ -229,7 +245,7 @@ PyObject* run_tested(const FunctionObject& f, PyObject** values) {
 }
 
 PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
-    const auto& f = *reinterpret_cast<FunctionObject*>(callable);
+    auto& f = *reinterpret_cast<FunctionObject*>(callable);
     PyObject* values[kMaxParams];
     try {
         bind(f, args, PyVectorcall_NARGS(nargsf), kwnames, values);
@@ -255,6 +271,7 @@ int traverse(PyObject* o, visitproc visit, void* arg) {
     Py_VISIT(f->module);
     Py_VISIT(f->defining_class);
     Py_VISIT(f->dict);
+    Py_VISIT(f->kw_names);
     return 0;
 }
 
@@ -269,6 +286,7 @@ int clear(PyObject* o) {
     Py_CLEAR(f->module);
     Py_CLEAR(f->defining_class);
     Py_CLEAR(f->dict);
+    Py_CLEAR(f->kw_names);
     return 0;
 }
 
@@ -457,6 +475,8 @@ Ref make_function(const Method& m, const std::string& qualname) {
     f->names = names.release();
     f->num_min = num_min;
     f->num_max = static_cast<Py_ssize_t>(m.params.size());
+    f->kw_names = nullptr;
+    f->kw_nargs = 0;
     for (size_t i = 0; i < m.params.size(); ++i) {
         const Param& p = m.params[i];
         const bool converts = p.check == Check::Float && !float_takes_none(p);
