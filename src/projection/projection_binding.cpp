@@ -1,7 +1,8 @@
 // The `Projection` class: Python values in, the formulas of projections.hpp,
 // Python values out. Everything class-level (the `datum` table, `zone`,
 // `centralMeridian`) is looked up on the class the call came through, at every
-// call, so subclasses and edits of the table take effect.
+// call (or kept while that class is unchanged), so subclasses and edits of the
+// table take effect.
 #include <array>
 #include <climits>
 #include <cmath>
