@@ -1,4 +1,7 @@
 import dataclasses
+import pathlib
+import subprocess
+import sys
 
 import pytest
 
@@ -166,6 +169,27 @@ def test_table_edits_take_effect(monkeypatch):
     monkeypatch.setattr(Projection, "datum", del_table)
     with pytest.raises(KeyError):
         Projection.webMercator(x=0.0, y=0.0)
+
+
+def test_table_edited_in_place_after_calls():
+    # In a child interpreter: the class's own table, used and then edited.
+    code = """
+import sys
+sys.path.insert(0, sys.argv[1])
+from src.tivenpy import Projection as P
+before = P.webMercator(x=1.0, y=0.0)
+P.datum[1984] = P.CRS(1.0, 0.0, 'unit', 'unit sphere', 'unit')
+print(P.webMercator(x=1.0, y=0.0) != before, P.webMercator(x=1.0, y=0.0)[0])
+del P.datum[1984]
+try:
+    P.webMercator(x=1.0, y=0.0)
+except KeyError as e:
+    print('KeyError', e)
+"""
+    root = str(pathlib.Path(__file__).resolve().parent.parent)
+    out = subprocess.run([sys.executable, "-c", code, root], capture_output=True, text=True)
+    assert out.returncode == 0, out.stderr
+    assert out.stdout.split("\n")[:2] == ["True 57.29577951308232", "KeyError 1984"]
 
 
 def test_replaced_class_methods_are_used_by_the_class_itself(monkeypatch):

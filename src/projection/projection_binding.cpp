@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "core/boundary.hpp"
 #include "core/class_builder.hpp"
@@ -146,14 +147,56 @@ consteval size_t system_index(long long year) {
 constexpr size_t kWgs84 = system_index(1984);
 static_assert(std::extent_v<decltype(ModuleState::crs_years)> == projection::kReferenceSystems.size());
 
+// The reference system whose year an exact int names, or -1.
+long system_of(PyObject* crs) {
+    if (!PyLong_CheckExact(crs)) return -1;
+    const long long year = as_small_int(crs);
+    for (size_t i = 0; i < projection::kReferenceSystems.size(); ++i)
+        if (projection::kReferenceSystems[i].year == year) return static_cast<long>(i);
+    return -1;
+}
+
 // The table's own key object for an int equal to one of its years, else
 // `crs` itself: a dict meets its own key by identity, without comparing.
 PyObject* table_key(PyObject* crs) {
-    if (!PyLong_CheckExact(crs)) return crs;
-    const long long year = as_small_int(crs);
+    const long i = system_of(crs);
+    return i < 0 ? crs : state().crs_years[i].get();
+}
+
+// The datum table as the class was made with it, while it stays unchanged (a
+// dict watcher lets it go at its first change, or when it goes). Its keys are
+// then the module's own ints and texts, so a lookup in it runs no code of the
+// caller's, and the answer is known: the record of a year, none for another
+// int.
+struct PristineTable {
+    PyObject* table = nullptr;                                        // borrowed
+    PyObject* records[std::size(projection::kReferenceSystems)] = {};  // borrowed: the table holds them
+};
+PristineTable g_pristine;
+
+int forget_pristine_table(PyDict_WatchEvent, PyObject* dict, PyObject*, PyObject*) {
+    if (dict == g_pristine.table) g_pristine = PristineTable{};
+    return 0;
+}
+
+// Without a watcher (the interpreter has a few only) every lookup is made.
+void watch_table(PyObject* table) {
+    static int watcher = -1;
+    if (watcher < 0) watcher = PyDict_AddWatcher(forget_pristine_table);
+    if (watcher < 0 || PyDict_Watch(watcher, table) < 0) {
+        PyErr_Clear();
+        return;
+    }
     for (size_t i = 0; i < projection::kReferenceSystems.size(); ++i)
-        if (projection::kReferenceSystems[i].year == year) return state().crs_years[i].get();
-    return crs;
+        g_pristine.records[i] = PyDict_GetItemWithError(table, state().crs_years[i].get());
+    g_pristine.table = table;
+}
+
+// The KeyError of table[crs].
+[[noreturn]] void missing_key(PyObject* crs) {
+    Ref args = own(PyTuple_Pack(1, crs));
+    PyErr_SetObject(PyExc_KeyError, args.get());
+    throw PythonErrorSet{};
 }
 
 // What the calls look up on a class that only a change of the class can
@@ -205,6 +248,7 @@ bool own_meridian(PyObject* cls) {
 
 // crs in cls.datum
 bool in_table(PyObject* table, PyObject* crs) {
+    if (table == g_pristine.table && PyLong_CheckExact(crs)) return system_of(crs) >= 0;
     if (PyDict_CheckExact(table)) return check(PyDict_Contains(table, table_key(crs))) != 0;
     return check(PySequence_Contains(table, crs)) != 0;
 }
@@ -213,12 +257,15 @@ bool in_table(PyObject* table, PyObject* crs) {
 // that subscription raises, without a second lookup.
 Ref record(PyObject* cls, PyObject* crs) {
     Ref table = datum_table(cls);
+    if (table.get() == g_pristine.table && PyLong_CheckExact(crs)) {
+        const long i = system_of(crs);
+        if (i < 0) missing_key(crs);
+        return Ref::borrow(g_pristine.records[i]);
+    }
     if (!PyDict_CheckExact(table.get())) return own(PyObject_GetItem(table.get(), crs));
     if (PyObject* rec = PyDict_GetItemWithError(table.get(), table_key(crs))) return Ref::borrow(rec);
     if (PyErr_Occurred()) throw PythonErrorSet{};
-    Ref args = own(PyTuple_Pack(1, crs));
-    PyErr_SetObject(PyExc_KeyError, args.get());
-    throw PythonErrorSet{};
+    missing_key(crs);
 }
 
 double field(PyObject* rec, PyObject* name) {
@@ -676,7 +723,9 @@ void add_projection_class(ModuleState& st) {
     b.method(kInit);
     Ref crs = make_crs_class();
     b.attr("CRS", crs.copy());
-    b.attr("datum", make_datum(crs.get(), st.crs_years));
+    Ref table = make_datum(crs.get(), st.crs_years);
+    watch_table(table.get());
+    b.attr("datum", std::move(table));
     b.method(kAngle);
     b.method(kGeodesics);
     b.method(kZone);
