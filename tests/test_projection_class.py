@@ -1,4 +1,7 @@
 import dataclasses
+import pathlib
+import subprocess
+import sys
 
 import pytest
 
@@ -83,6 +86,11 @@ def test_class_layout():
     # converted parameters fail before the exact tests
     (lambda: Projection.albers(longitude=1, centralMeridian="x"), "must be real number, not str"),
     (lambda: Projection.zone(1.0, foo=1), "zone() got an unexpected keyword argument 'foo'"),
+    # two calls sharing one tuple of keyword names, with other positional counts
+    (lambda: (Projection.zone(longitude=1.0), Projection.zone(2.0, longitude=1.0)),
+     "zone() got multiple values for keyword argument 'longitude'"),
+    (lambda: (Projection.zone(2.0, zoneCode=3), Projection.zone(zoneCode=3)),
+     "zone() takes at least 2 positional arguments (1 given)"),
 ])
 def test_argument_errors(call, message):
     with pytest.raises(TypeError) as e:
@@ -139,7 +147,7 @@ def test_subclass_results_are_checked():
         BadMeridian.gaussKruger(longitude=1.0, latitude=1.0)
 
 
-def test_table_edits_take_effect():
+def test_table_edits_take_effect(monkeypatch):
     rec = Projection.datum[1984]
     old = rec.a
     try:
@@ -156,6 +164,32 @@ def test_table_edits_take_effect():
         NoWgs.webMercator(x=0.0, y=0.0)
     with pytest.raises(Exception, match=r"^Invalid \[crs\] parameter\.$"):
         NoWgs.lambert(1.0, 1.0, crs=1984)
+    # the class's own table replaced after calls through it
+    Projection.webMercator(x=0.0, y=0.0)
+    monkeypatch.setattr(Projection, "datum", del_table)
+    with pytest.raises(KeyError):
+        Projection.webMercator(x=0.0, y=0.0)
+
+
+def test_table_edited_in_place_after_calls():
+    # In a child interpreter: the class's own table, used and then edited.
+    code = """
+import sys
+sys.path.insert(0, sys.argv[1])
+from src.tivenpy import Projection as P
+before = P.webMercator(x=1.0, y=0.0)
+P.datum[1984] = P.CRS(1.0, 0.0, 'unit', 'unit sphere', 'unit')
+print(P.webMercator(x=1.0, y=0.0) != before, P.webMercator(x=1.0, y=0.0)[0])
+del P.datum[1984]
+try:
+    P.webMercator(x=1.0, y=0.0)
+except KeyError as e:
+    print('KeyError', e)
+"""
+    root = str(pathlib.Path(__file__).resolve().parent.parent)
+    out = subprocess.run([sys.executable, "-c", code, root], capture_output=True, text=True)
+    assert out.returncode == 0, out.stderr
+    assert out.stdout.split("\n")[:2] == ["True 57.29577951308232", "KeyError 1984"]
 
 
 def test_replaced_class_methods_are_used_by_the_class_itself(monkeypatch):

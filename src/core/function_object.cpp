@@ -4,6 +4,7 @@
 // the receiver counted), keyword errors, exact built-in types.
 #include "core/function_object.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 
@@ -17,6 +18,15 @@ namespace tiven {
 
 namespace {
 
+constexpr size_t kMaxParams = 16;
+
+// What the parser tests of one parameter's value, taken from its declaration.
+struct ParamTest {
+    PyTypeObject* exact;  // the one type taken; null: any value
+    bool converts;        // a real number, handed on as a float
+    bool none_ok;         // None taken besides `exact`
+};
+
 struct FunctionObject {
     PyObject_HEAD
     vectorcallfunc vectorcall;
@@ -24,6 +34,14 @@ struct FunctionObject {
     PyObject* defaults;        // list: one default per parameter (None where required)
     PyObject* names;           // tuple of the interned parameter names
     Py_ssize_t num_min;        // parameters without a default
+    Py_ssize_t num_max;
+    ParamTest tests[kMaxParams];
+    // The keyword names of the last call bound by identity (a call site
+    // passes the same tuple each time), its positional count, and the
+    // parameter each keyword named.
+    PyObject* kw_names;
+    Py_ssize_t kw_nargs;
+    unsigned char kw_params[kMaxParams];
     PyObject* name;
     PyObject* qualname;
     PyObject* doc;
@@ -32,8 +50,6 @@ struct FunctionObject {
     PyObject* defining_class;
     PyObject* dict;
 };
-
-constexpr size_t kMaxParams = 16;
 
 [[noreturn]] void count_error(const Method& m, Py_ssize_t num_min, Py_ssize_t found) {
     const Py_ssize_t num_max = static_cast<Py_ssize_t>(m.params.size());
@@ -96,15 +112,44 @@ PyObject* keyword_value(PyObject* name, PyObject* kwnames, PyObject* const* kwva
     return nullptr;
 }
 
+// The common case: each keyword is one of the parameter names themselves
+// (the interned texts of the call site) and names a distinct parameter after
+// the positional ones. Then the binding below would find the same, and fail,
+// if at all, on the first required parameter left out. Anything else is left
+// to it, with values[nargs:] null again.
+bool bind_keywords_by_identity(FunctionObject& f, PyObject* kwnames, PyObject* const* kwvalues, Py_ssize_t nargs,
+                               PyObject** values) {
+    PyObject* const* names = &PyTuple_GET_ITEM(f.names, 0);
+    const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);
+    unsigned char params[kMaxParams];
+    for (Py_ssize_t k = 0; k < nkw; ++k) {
+        Py_ssize_t i = nargs;
+        while (i < f.num_max && names[i] != PyTuple_GET_ITEM(kwnames, k)) ++i;
+        if (i == f.num_max || values[i]) {
+            for (Py_ssize_t j = nargs; j < f.num_max; ++j) values[j] = nullptr;
+            return false;
+        }
+        values[i] = kwvalues[k];
+        params[k] = static_cast<unsigned char>(i);
+    }
+    for (Py_ssize_t i = nargs; i < f.num_min; ++i)
+        if (!values[i]) count_error(*f.method, f.num_min, i);
+    Py_XSETREF(f.kw_names, Py_NewRef(kwnames));
+    f.kw_nargs = nargs;
+    std::copy(params, params + nkw, f.kw_params);
+    return true;
+}
+
 // Fills values[nargs:] from the keyword arguments; what none names stays null.
-void bind_keywords(const FunctionObject& f, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+void bind_keywords(FunctionObject& f, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                    PyObject** values) {
     const Method& m = *f.method;
     const Py_ssize_t num_min = f.num_min;
-    const Py_ssize_t num_max = static_cast<Py_ssize_t>(m.params.size());
+    const Py_ssize_t num_max = f.num_max;
     const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);
     PyObject* const* names = &PyTuple_GET_ITEM(f.names, 0);
     PyObject* const* kwvalues = args + nargs;
+    if (bind_keywords_by_identity(f, kwnames, kwvalues, nargs, values)) return;
     for (Py_ssize_t k = 0; k < nkw; ++k) {
         if (!PyUnicode_Check(PyTuple_GET_ITEM(kwnames, k))) {
             PyErr_Format(PyExc_TypeError, "%.200s() keywords must be strings", m.name);
@@ -134,51 +179,78 @@ void bind_keywords(const FunctionObject& f, PyObject* const* args, Py_ssize_t na
     }
 }
 
+// Fills values[0:num_max]: the positional arguments, then the keyword ones,
+// then the defaults.
+void bind(FunctionObject& f, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** values) {
+    const Py_ssize_t n = f.num_max;
+    const Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
+    if (nargs > n || (nkw == 0 && nargs < f.num_min)) count_error(*f.method, f.num_min, nargs);
+    for (Py_ssize_t i = 0; i < nargs; ++i) values[i] = args[i];
+    if (nkw > 0 && kwnames == f.kw_names && nargs == f.kw_nargs) {
+        for (Py_ssize_t i = nargs; i < n; ++i) values[i] = PyList_GET_ITEM(f.defaults, i);
+        for (Py_ssize_t k = 0; k < nkw; ++k) values[f.kw_params[k]] = args[nargs + k];
+    } else if (nkw > 0) {
+        for (Py_ssize_t i = nargs; i < n; ++i) values[i] = nullptr;
+        bind_keywords(f, args, nargs, kwnames, values);
+        for (Py_ssize_t i = nargs; i < n; ++i)
+            if (!values[i]) values[i] = PyList_GET_ITEM(f.defaults, i);
+    } else {
+        for (Py_ssize_t i = nargs; i < n; ++i) values[i] = PyList_GET_ITEM(f.defaults, i);
+    }
+}
+
+// Does every value pass its test as it stands (no real number to convert,
+// no type to refuse)? Then the tests below would change and raise nothing.
+bool all_pass(const FunctionObject& f, PyObject* const* values) {
+    for (Py_ssize_t i = 0; i < f.num_max; ++i) {
+        const ParamTest& t = f.tests[i];
+        if (!t.exact || Py_IS_TYPE(values[i], t.exact)) continue;
+        if (t.none_ok && values[i] == Py_None) continue;
+        return false;
+    }
+    return true;
+}
+
+// The exact-type tests, in order, once every real number is a float.
+void check_types(const FunctionObject& f, PyObject* const* values) {
+    for (Py_ssize_t i = 0; i < f.num_max; ++i) {
+        const ParamTest& t = f.tests[i];
+        if (!t.exact || Py_IS_TYPE(values[i], t.exact) || t.converts) continue;
+        if (t.none_ok && values[i] == Py_None) continue;
+        argument_type_error(f.method->params[i].name, t.exact, values[i]);
+    }
+}
+
+PyObject* run(const FunctionObject& f, PyObject* const* values) {
+    const Method& m = *f.method;
+    Call call{m, values, f.defining_class};
+    Ref result = m.impl(call);
+    enforce_result(m.result, result.get());
+    return result.release();
+}
+
 // Real-number parameters are converted first, in order, then the exact-type
 // tests run. A converted value is kept alive in `converted`.
-void check_types(const Method& m, PyObject** values, Ref* converted) {
-    const size_t n = m.params.size();
-    for (size_t i = 0; i < n; ++i) {
-        const Param& p = m.params[i];
-        if (p.check != Check::Float || float_takes_none(p)) continue;
-        if (PyFloat_CheckExact(values[i])) continue;
+PyObject* run_tested(const FunctionObject& f, PyObject** values) {
+    Ref converted[kMaxParams];
+    for (Py_ssize_t i = 0; i < f.num_max; ++i) {
+        if (!f.tests[i].converts || PyFloat_CheckExact(values[i])) continue;
         double v = PyFloat_AsDouble(values[i]);
         if (v == -1.0 && PyErr_Occurred()) throw PythonErrorSet{};
         converted[i] = py_float(v);
         values[i] = converted[i].get();
     }
-    for (size_t i = 0; i < n; ++i) {
-        const Param& p = m.params[i];
-        PyTypeObject* t = exact_type(p.check);
-        if (!t || Py_IS_TYPE(values[i], t)) continue;
-        if (p.check == Check::Float && !float_takes_none(p)) continue;
-        bool none_ok = p.or_none || p.value.kind == Default::Kind::None;
-        if (none_ok && values[i] == Py_None) continue;
-        argument_type_error(p.name, t, values[i]);
-    }
+    check_types(f, values);
+    return run(f, values);
 }
 
 PyObject* call_function(PyObject* callable, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
-    auto* self = reinterpret_cast<FunctionObject*>(callable);
-    const Method& m = *self->method;
-    const size_t n = m.params.size();
-    Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
-    PyObject* values[kMaxParams] = {};
-    Ref converted[kMaxParams];
+    auto& f = *reinterpret_cast<FunctionObject*>(callable);
+    PyObject* values[kMaxParams];
     try {
-        const Py_ssize_t num_min = self->num_min;
-        Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
-        if (nargs > static_cast<Py_ssize_t>(n) || (nkw == 0 && nargs < num_min)) count_error(m, num_min, nargs);
-        for (Py_ssize_t i = 0; i < nargs; ++i) values[i] = args[i];
-        if (nkw > 0) bind_keywords(*self, args, nargs, kwnames, values);
-        for (size_t i = 0; i < n; ++i)
-            if (!values[i]) values[i] = PyList_GET_ITEM(self->defaults, i);
-        check_types(m, values, converted);
-
-        Call call{m, values, self->defining_class};
-        Ref result = m.impl(call);
-        enforce_result(m.result, result.get());
-        return result.release();
+        bind(f, args, PyVectorcall_NARGS(nargsf), kwnames, values);
+        if (!all_pass(f, values)) return run_tested(f, values);
+        return run(f, values);
     } catch (...) {
         set_python_error_from_current_exception();
         return nullptr;
@@ -199,6 +271,7 @@ int traverse(PyObject* o, visitproc visit, void* arg) {
     Py_VISIT(f->module);
     Py_VISIT(f->defining_class);
     Py_VISIT(f->dict);
+    Py_VISIT(f->kw_names);
     return 0;
 }
 
@@ -213,6 +286,7 @@ int clear(PyObject* o) {
     Py_CLEAR(f->module);
     Py_CLEAR(f->defining_class);
     Py_CLEAR(f->dict);
+    Py_CLEAR(f->kw_names);
     return 0;
 }
 
@@ -400,6 +474,14 @@ Ref make_function(const Method& m, const std::string& qualname) {
     f->defaults = defaults.release();
     f->names = names.release();
     f->num_min = num_min;
+    f->num_max = static_cast<Py_ssize_t>(m.params.size());
+    f->kw_names = nullptr;
+    f->kw_nargs = 0;
+    for (size_t i = 0; i < m.params.size(); ++i) {
+        const Param& p = m.params[i];
+        const bool converts = p.check == Check::Float && !float_takes_none(p);
+        f->tests[i] = {exact_type(p.check), converts, p.or_none || p.value.kind == Default::Kind::None};
+    }
     f->name = nullptr;
     f->qualname = nullptr;
     f->doc = nullptr;

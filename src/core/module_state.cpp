@@ -4,11 +4,7 @@
 
 namespace tiven {
 
-ModuleState& state() {
-    // Lives as long as the process: the module is never unloaded.
-    static ModuleState* st = new ModuleState();
-    return *st;
-}
+constinit StateHolder g_state;
 
 namespace {
 
@@ -21,13 +17,14 @@ void for_each_ref(ModuleState& s, F&& f) {
                    &s.TivenBase, &s.MapGisProject, &s.MapGisColorLib, &s.MapGisFile, &s.Projection, &s.MapGrid,
                    &s.Geometry, &s.own_zone, &s.own_central_meridian, &s.own_get_feature,
                    &s.own_get_capabilities, &s.own_publish, &s.own_bytes_to_str, &s.own_bytes_integer,
-                   &s.zone_kwnames, &s.int_1984, &s.int_6};
+                   &s.zone_kwnames, &s.int_6};
     for (Ref* r : refs) f(*r);
     for (Ref& r : s.angle_patterns) f(r);
     for (Ref& r : s.code_patterns) f(r);
     for (Ref* r : {&s.own_map, &s.own_parse, &s.own_corner1000000}) f(*r);
     for (Ref& r : s.own_letter_tables) f(r);
     for (Ref& r : s.dumps_kwnames) f(r);
+    for (Ref& r : s.crs_years) f(r);
 }
 
 // The callable that a class-dictionary entry hands out.
@@ -72,10 +69,24 @@ Ref class_entry(PyObject* cls, PyObject* name) {
     return Ref::borrow(entry);
 }
 
+namespace {
+// A class with the plain metaclass: the data descriptors of `type` all have
+// dunder names, so `cls.<name>` is the first entry along the MRO, bound if it
+// is a descriptor.
+bool plain_class(PyObject* owner) { return PyType_Check(owner) && Py_IS_TYPE(owner, &PyType_Type); }
+}  // namespace
+
+Ref class_attribute(PyObject* cls, PyObject* name) {
+    if (plain_class(cls)) {
+        PyObject* entry = _PyType_Lookup(reinterpret_cast<PyTypeObject*>(cls), name);
+        if (entry && !Py_TYPE(entry)->tp_descr_get) return Ref::borrow(entry);
+    }
+    return own(PyObject_GetAttr(cls, name));
+}
+
 bool is_own_method(PyObject* owner, PyObject* name, PyObject* original, Ref& found) {
     found.reset();
-    // With the plain metaclass, `cls.<name>` is the first entry along the MRO.
-    if (PyType_Check(owner) && Py_IS_TYPE(owner, &PyType_Type) && original &&
+    if (plain_class(owner) && original &&
         _PyType_Lookup(reinterpret_cast<PyTypeObject*>(owner), name) == original)
         return true;
     found = own(PyObject_GetAttr(owner, name));

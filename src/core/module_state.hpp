@@ -78,13 +78,14 @@ struct ModuleState {
     // objects a binding makes once and keeps
     Ref angle_patterns[3];     // Projection.angle: decimal degrees, packed DMS, DMS with symbols
     Ref zone_kwnames;          // ("longitude", "zoneCode")
-    Ref int_1984, int_6;
+    Ref int_6;
+    Ref crs_years[4];          // the int keys of Projection.datum, one per reference system
     Ref code_patterns[15];     // MapGrid sheet-code patterns, one per mapgrid::CodePattern, compiled on first use
     // MapGrid's methods and letter tables (mapcode, mapword, mapword5000, scalecode) as the class was made
     Ref own_map, own_parse, own_corner1000000, own_letter_tables[4];
     Ref dumps_kwnames[2];      // json.dumps keywords, without and with indent
 
-    ModuleState() = default;
+    constexpr ModuleState() = default;
     ModuleState(const ModuleState&) = delete;
     ModuleState& operator=(const ModuleState&) = delete;
     ~ModuleState() { clear(); }
@@ -96,7 +97,18 @@ struct ModuleState {
     void clear();
 };
 
-ModuleState& state();
+// Constant-initialised, so `state()` is a plain address; never destroyed,
+// since the process may exit after the interpreter is gone.
+struct StateHolder {
+    union {
+        ModuleState value;
+    };
+    constexpr StateHolder() : value() {}
+    ~StateHolder() {}
+};
+extern constinit StateHolder g_state;
+
+inline ModuleState& state() { return g_state.value; }
 
 // Is `owner.<name>` still `original`, the class-dictionary entry the class
 // was made with? Then the caller may run it natively. `owner` is a class
@@ -113,6 +125,11 @@ inline bool is_own_method(PyObject* owner, PyObject* name, PyObject* original) {
     Ref found;
     return is_own_method(owner, name, original, found);
 }
+
+// `cls.<name>` of a class (new reference): from the type's attribute cache
+// when the class has the plain metaclass and the entry is no descriptor,
+// else as Python looks it up.
+Ref class_attribute(PyObject* cls, PyObject* name);
 
 // Module attribute "src.tivenpy" for __module__ of classes and functions.
 inline constexpr const char* kModuleName = "src.tivenpy";

@@ -8,16 +8,10 @@
 
 namespace tiven::projection {
 
-namespace {
-void check_range(double v, double lo, double hi, const char* name, const char* bounds) {
-    if (lo <= v && v <= hi) return;
-    fail(std::string("Invalid [") + name + ": " + float_repr(v) + "] parameter. Should be between " + bounds + ".");
+void range_error(double value, const char* name, const char* bounds) {
+    fail(std::string("Invalid [") + name + ": " + float_repr(value) + "] parameter. Should be between " + bounds +
+         ".");
 }
-}  // namespace
-
-void check_longitude(double longitude) { check_range(longitude, -180.0, 180.0, "longitude", "-180 and +180"); }
-void check_latitude(double latitude) { check_range(latitude, -90.0, 90.0, "latitude", "-90 and +90"); }
-void check_central_meridian(double cm) { check_range(cm, -180.0, 180.0, "centralMeridian", "-180 and +180"); }
 
 void check_conic_parameters(double cm, double origin, double parallel1, double parallel2) {
     check_central_meridian(cm);

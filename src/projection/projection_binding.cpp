@@ -1,13 +1,17 @@
 // The `Projection` class: Python values in, the formulas of projections.hpp,
 // Python values out. Everything class-level (the `datum` table, `zone`,
 // `centralMeridian`) is looked up on the class the call came through, at every
-// call, so subclasses and edits of the table take effect.
+// call (or kept while that class is unchanged), so subclasses and edits of the
+// table take effect.
+#include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "core/boundary.hpp"
 #include "core/class_builder.hpp"
@@ -117,6 +121,8 @@ double as_double(PyObject* v) {
 // An exact int argument as a C integer; values beyond its range saturate,
 // which every caller only compares with small numbers.
 long long as_small_int(PyObject* v) {
+    if (PyLong_CheckExact(v) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(v)))
+        return PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(v));
     int overflow = 0;
     long long r = PyLong_AsLongLongAndOverflow(v, &overflow);
     if (overflow) return overflow > 0 ? LLONG_MAX : LLONG_MIN;
@@ -127,13 +133,139 @@ long long as_small_int(PyObject* v) {
 Ref pair(Pair p) {
     Ref first = py_float(p.first);
     Ref second = py_float(p.second);
-    return own(PyTuple_Pack(2, first.get(), second.get()));
+    Ref t = own(PyTuple_New(2));
+    PyTuple_SET_ITEM(t.get(), 0, first.release());
+    PyTuple_SET_ITEM(t.get(), 1, second.release());
+    return t;
 }
 
-// cls.datum[key]
-Ref record(PyObject* cls, PyObject* key) {
-    Ref table = own(PyObject_GetAttr(cls, names().datum));
-    return own(PyObject_GetItem(table.get(), key));
+consteval size_t system_index(long long year) {
+    for (size_t i = 0; i < projection::kReferenceSystems.size(); ++i)
+        if (projection::kReferenceSystems[i].year == year) return i;
+    throw "no reference system of that year";
+}
+constexpr size_t kWgs84 = system_index(1984);
+static_assert(std::extent_v<decltype(ModuleState::crs_years)> == projection::kReferenceSystems.size());
+
+// The reference system whose year an exact int names, or -1.
+long system_of(PyObject* crs) {
+    if (!PyLong_CheckExact(crs)) return -1;
+    const long long year = as_small_int(crs);
+    for (size_t i = 0; i < projection::kReferenceSystems.size(); ++i)
+        if (projection::kReferenceSystems[i].year == year) return static_cast<long>(i);
+    return -1;
+}
+
+// The table's own key object for an int equal to one of its years, else
+// `crs` itself: a dict meets its own key by identity, without comparing.
+PyObject* table_key(PyObject* crs) {
+    const long i = system_of(crs);
+    return i < 0 ? crs : state().crs_years[i].get();
+}
+
+// The datum table as the class was made with it, while it stays unchanged (a
+// dict watcher lets it go at its first change, or when it goes). Its keys are
+// then the module's own ints and texts, so a lookup in it runs no code of the
+// caller's, and the answer is known: the record of a year, none for another
+// int.
+struct PristineTable {
+    PyObject* table = nullptr;                                        // borrowed
+    PyObject* records[std::size(projection::kReferenceSystems)] = {};  // borrowed: the table holds them
+};
+PristineTable g_pristine;
+
+int forget_pristine_table(PyDict_WatchEvent, PyObject* dict, PyObject*, PyObject*) {
+    if (dict == g_pristine.table) g_pristine = PristineTable{};
+    return 0;
+}
+
+// Without a watcher (the interpreter has a few only) every lookup is made.
+void watch_table(PyObject* table) {
+    static int watcher = -1;
+    if (watcher < 0) watcher = PyDict_AddWatcher(forget_pristine_table);
+    if (watcher < 0 || PyDict_Watch(watcher, table) < 0) {
+        PyErr_Clear();
+        return;
+    }
+    for (size_t i = 0; i < projection::kReferenceSystems.size(); ++i)
+        g_pristine.records[i] = PyDict_GetItemWithError(table, state().crs_years[i].get());
+    g_pristine.table = table;
+}
+
+// The KeyError of table[crs].
+[[noreturn]] void missing_key(PyObject* crs) {
+    Ref args = own(PyTuple_Pack(1, crs));
+    PyErr_SetObject(PyExc_KeyError, args.get());
+    throw PythonErrorSet{};
+}
+
+// What the calls look up on a class that only a change of the class can
+// change: its `datum` entry (when a plain dict) and whether `centralMeridian`
+// and `zone` are still the module's own. Kept for one class at its version
+// tag: the interpreter gives a class a new tag whenever it or a base is
+// changed, and never gives one twice. A class of another metaclass, or one
+// without a tag, is asked every time.
+struct ClassFacts {
+    unsigned int tag = 0;
+    PyObject* datum = nullptr;  // borrowed: the unchanged class holds it
+    bool own_meridian = false;
+};
+ClassFacts g_class_facts;
+
+// The facts kept for `cls`, emptied first if they describe another class or
+// version; null when there is no tag to keep them by.
+ClassFacts* facts_for(PyObject* cls) {
+    if (!Py_IS_TYPE(cls, &PyType_Type)) return nullptr;
+    const unsigned int tag = reinterpret_cast<PyTypeObject*>(cls)->tp_version_tag;
+    if (tag == 0) return nullptr;
+    if (g_class_facts.tag != tag) g_class_facts = ClassFacts{.tag = tag};
+    return &g_class_facts;
+}
+
+// cls.datum
+Ref datum_table(PyObject* cls) {
+    ClassFacts* facts = facts_for(cls);
+    if (!facts) return class_attribute(cls, names().datum);
+    if (!facts->datum) {
+        PyObject* entry = _PyType_Lookup(reinterpret_cast<PyTypeObject*>(cls), names().datum);
+        if (!entry || !PyDict_CheckExact(entry)) return class_attribute(cls, names().datum);
+        facts->datum = entry;
+    }
+    return Ref::borrow(facts->datum);
+}
+
+// Are cls.centralMeridian and cls.zone still the module's own?
+bool own_meridian(PyObject* cls) {
+    const ModuleState& st = state();
+    ClassFacts* facts = facts_for(cls);
+    if (facts && facts->own_meridian) return true;
+    // For a class, a yes comes from the type's attribute cache alone.
+    const bool own = is_own_method(cls, st.names.centralMeridian, st.own_central_meridian.get()) &&
+                     is_own_method(cls, st.names.zone, st.own_zone.get());
+    if (own && facts) facts->own_meridian = true;
+    return own;
+}
+
+// crs in cls.datum
+bool in_table(PyObject* table, PyObject* crs) {
+    if (table == g_pristine.table && PyLong_CheckExact(crs)) return system_of(crs) >= 0;
+    if (PyDict_CheckExact(table)) return check(PyDict_Contains(table, table_key(crs))) != 0;
+    return check(PySequence_Contains(table, crs)) != 0;
+}
+
+// cls.datum[crs]; a key missing from a plain dict raises the KeyError
+// that subscription raises, without a second lookup.
+Ref record(PyObject* cls, PyObject* crs) {
+    Ref table = datum_table(cls);
+    if (table.get() == g_pristine.table && PyLong_CheckExact(crs)) {
+        const long i = system_of(crs);
+        if (i < 0) missing_key(crs);
+        return Ref::borrow(g_pristine.records[i]);
+    }
+    if (!PyDict_CheckExact(table.get())) return own(PyObject_GetItem(table.get(), crs));
+    if (PyObject* rec = PyDict_GetItemWithError(table.get(), table_key(crs))) return Ref::borrow(rec);
+    if (PyErr_Occurred()) throw PythonErrorSet{};
+    missing_key(crs);
 }
 
 double field(PyObject* rec, PyObject* name) {
@@ -276,7 +408,7 @@ Ref central_meridian_impl(const Call& c) {
 Ref web_mercator_impl(const Call& c) {
     constexpr auto& p = kWebMercatorParams;
     constexpr size_t lon = arg(p, "longitude"), lat = arg(p, "latitude"), x = arg(p, "x"), y = arg(p, "y");
-    Ref rec = record(c[arg(p, "cls")], state().int_1984.get());
+    Ref rec = record(c[arg(p, "cls")], state().crs_years[kWgs84].get());
     const double a = field(rec.get(), names().a);
     if (!c.is_none(lon) && !c.is_none(lat)) return pair(projection::web_mercator_forward(a, c.real(lon), c.real(lat)));
     if (!c.is_none(x) && !c.is_none(y)) return pair(projection::web_mercator_inverse(a, c.real(x), c.real(y)));
@@ -341,9 +473,7 @@ std::optional<double> optional_real(const Call& c, size_t i) {
 // the class holds its own `centralMeridian` and `zone`.
 double forward_meridian(PyObject* cls, PyObject* longitude) {
     const ModuleState& st = state();
-    if (is_own_method(cls, st.names.centralMeridian, st.own_central_meridian.get()) &&
-        is_own_method(cls, st.names.zone, st.own_zone.get()))
-        return central_meridian_6(projection::zone_of(PyFloat_AS_DOUBLE(longitude), false));
+    if (own_meridian(cls)) return central_meridian_6(projection::zone_of(PyFloat_AS_DOUBLE(longitude), false));
     Ref method = own(PyObject_GetAttr(cls, st.names.centralMeridian));
     PyObject* args[] = {longitude, st.int_6.get()};
     Ref r = own(PyObject_Vectorcall(method.get(), args, 0, st.zone_kwnames.get()));
@@ -387,8 +517,8 @@ Ref conic(const Call& c, MakeCone make_cone, Pair (*forward)(const Cone&, double
     const double origin = c.real(arg(p, "originLatitude"));
     const double parallel1 = c.real(arg(p, "parallel1"));
     const double parallel2 = c.real(arg(p, "parallel2"));
-    Ref table = own(PyObject_GetAttr(cls, names().datum));
-    if (!check(PySequence_Contains(table.get(), crs))) fail("Invalid [crs] parameter.");
+    Ref table = datum_table(cls);
+    if (!in_table(table.get(), crs)) fail("Invalid [crs] parameter.");
     projection::check_conic_parameters(cm, origin, parallel1, parallel2);
     const Cone cone = make_cone(cls, crs, origin, parallel1, parallel2);
     if (!c.is_none(lon) && !c.is_none(lat)) return pair(forward(cone, cm, c.real(lon), c.real(lat)));
@@ -396,19 +526,46 @@ Ref conic(const Call& c, MakeCone make_cone, Pair (*forward)(const Cone&, double
     fail("Invalid parameter.");
 }
 
+// The last cone made, kept with the bits of what it was made from: a run of
+// calls on one cone (the usual use) computes it once. A cone is a function
+// of these numbers alone, so the kept one has the bits a new one would have.
+// The GIL orders the calls.
+template <class Cone, size_t N>
+class LastCone {
+public:
+    template <class Make>
+    Cone get(const std::array<double, N>& inputs, Make make) {
+        if (!made_ || std::memcmp(inputs.data(), inputs_.data(), sizeof inputs_) != 0) {
+            cone_ = make();
+            inputs_ = inputs;
+            made_ = true;
+        }
+        return cone_;
+    }
+
+private:
+    std::array<double, N> inputs_{};
+    Cone cone_{};
+    bool made_ = false;
+};
+
 Ref albers_impl(const Call& c) {
     auto make_cone = [](PyObject* cls, PyObject* crs, double origin, double parallel1, double parallel2) {
+        static LastCone<projection::AlbersCone, 4> last;
         const double a = field(record(cls, crs).get(), names().a);
-        return projection::albers_cone(a, origin, parallel1, parallel2);
+        return last.get({a, origin, parallel1, parallel2},
+                        [&] { return projection::albers_cone(a, origin, parallel1, parallel2); });
     };
     return conic<projection::AlbersCone>(c, make_cone, projection::albers_forward, projection::albers_inverse);
 }
 
 Ref lambert_impl(const Call& c) {
     auto make_cone = [](PyObject* cls, PyObject* crs, double origin, double parallel1, double parallel2) {
+        static LastCone<projection::LambertCone, 5> last;
         const double a = field(record(cls, crs).get(), names().a);
         const double f = field(record(cls, crs).get(), names().f);
-        return projection::lambert_cone(a, f, origin, parallel1, parallel2);
+        return last.get({a, f, origin, parallel1, parallel2},
+                        [&] { return projection::lambert_cone(a, f, origin, parallel1, parallel2); });
     };
     return conic<projection::LambertCone>(c, make_cone, projection::lambert_forward, projection::lambert_inverse);
 }
@@ -535,14 +692,16 @@ Ref make_crs_class() {
     return own(PyObject_CallOneArg(state().dataclass.get(), plain.get()));
 }
 
-// Sixteen keys; all the keys of one system share one record.
-Ref make_datum(PyObject* crs_class) {
+// Sixteen keys; all the keys of one system share one record. The int keys
+// are kept in the state (see table_key).
+Ref make_datum(PyObject* crs_class, Ref (&years)[std::size(projection::kReferenceSystems)]) {
     Ref table = own(PyDict_New());
-    for (const projection::ReferenceSystem& rs : projection::kReferenceSystems) {
+    for (size_t i = 0; i < projection::kReferenceSystems.size(); ++i) {
+        const projection::ReferenceSystem& rs = projection::kReferenceSystems[i];
         Ref rec = own(PyObject_CallFunction(crs_class, "ddsss", rs.a, 1.0 / rs.inverse_flattening, rs.name,
                                             rs.spheroid, rs.datum));
-        Ref year = py_int(rs.year);
-        check(PyDict_SetItem(table.get(), year.get(), rec.get()));
+        years[i] = py_int(rs.year);
+        check(PyDict_SetItem(table.get(), years[i].get(), rec.get()));
         for (const char* alias : rs.aliases)
             if (alias) check(PyDict_SetItemString(table.get(), alias, rec.get()));
     }
@@ -552,7 +711,6 @@ Ref make_datum(PyObject* crs_class) {
 }  // namespace
 
 void add_projection_class(ModuleState& st) {
-    st.int_1984 = py_int(1984);
     st.int_6 = py_int(6);
     st.zone_kwnames = own(PyTuple_Pack(2, st.names.longitude, st.names.zoneCode));
     for (size_t i = 0; i < std::size(kAnglePatternTexts); ++i)
@@ -565,7 +723,9 @@ void add_projection_class(ModuleState& st) {
     b.method(kInit);
     Ref crs = make_crs_class();
     b.attr("CRS", crs.copy());
-    b.attr("datum", make_datum(crs.get()));
+    Ref table = make_datum(crs.get(), st.crs_years);
+    watch_table(table.get());
+    b.attr("datum", std::move(table));
     b.method(kAngle);
     b.method(kGeodesics);
     b.method(kZone);

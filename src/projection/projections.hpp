@@ -15,9 +15,18 @@ struct Pair {
 
 // ---- shared argument tests ---------------------------------------------------
 
-void check_longitude(double longitude);  // -180..180, NaN refused
-void check_latitude(double latitude);    // -90..90
-void check_central_meridian(double cm);
+// Exception "Invalid [name: value] parameter. Should be between bounds."
+[[noreturn]] void range_error(double value, const char* name, const char* bounds);
+// A closed chained comparison, so NaN fails it.
+inline void check_range(double v, double lo, double hi, const char* name, const char* bounds) {
+    if (!(lo <= v && v <= hi)) range_error(v, name, bounds);
+}
+// -180..180, NaN refused
+inline void check_longitude(double longitude) { check_range(longitude, -180.0, 180.0, "longitude", "-180 and +180"); }
+inline void check_latitude(double latitude) { check_range(latitude, -90.0, 90.0, "latitude", "-90 and +90"); }
+inline void check_central_meridian(double cm) {
+    check_range(cm, -180.0, 180.0, "centralMeridian", "-180 and +180");
+}
 // centralMeridian, originLatitude, parallel1, parallel2 of the conic projections.
 void check_conic_parameters(double cm, double origin, double parallel1, double parallel2);
 // A longitude brought within 180 degrees of the central meridian (+-360).

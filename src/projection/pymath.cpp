@@ -1,7 +1,5 @@
 #include "projection/pymath.hpp"
 
-#include <cstdint>
-#include <cstring>
 
 namespace tiven::pymath {
 
@@ -9,36 +7,6 @@ namespace {
 double (*volatile sin_fn)(double) = ::sin;
 double (*volatile cos_fn)(double) = ::cos;
 double (*volatile pow_fn)(double, double) = ::pow;
-// x*x where it is provably what libm's pow(x, 2) returns. The product p is
-// the correctly rounded square; its exact error e (Dekker's two-product) says
-// how far x^2 lies from p. glibc's pow is within 0.55 ulp of the true value,
-// so when |e| stays below 0.4 ulp every other double is out of its reach and
-// pow must return p. Near a power of two, or near the ends of the exponent
-// range, pow itself is called.
-bool fast_square(double x, double& out) {
-    const double p = x * x;
-    if (!(p >= 0x1p-900 && p <= 0x1p+1000)) return false;
-    constexpr double kSplit = 134217729.0;  // 2^27 + 1
-    const double c = kSplit * x;
-    const double hi = c - (c - x);
-    const double lo = x - hi;
-    const double e = ((hi * hi - p) + hi * lo + lo * hi) + lo * lo;
-    std::uint64_t bits;
-    std::memcpy(&bits, &p, sizeof bits);
-    if ((bits & 0x000fffffffffffffULL) == 0) {  // p is a power of two
-        if (e != 0.0) return false;
-        out = p;
-        return true;
-    }
-    bits &= 0x7ff0000000000000ULL;
-    double binade;
-    std::memcpy(&binade, &bits, sizeof binade);
-    const double ulp = binade * 0x1p-52;
-    if (!(std::fabs(e) < 0.4 * ulp)) return false;
-    out = p;
-    return true;
-}
-
 }  // namespace
 
 void domain_error() { fail(ErrorKind::ValueError, "math domain error"); }
@@ -95,12 +63,11 @@ double pow(double x, double y) {
     return r;
 }
 
-double square(double x) {
+double square_by_pow(double x) {
     if (std::isnan(x)) return x;
     if (std::isinf(x)) return std::fabs(x);
     if (x == 0.0) return 0.0;
-    double r;
-    if (!fast_square(x, r)) r = pow_fn(std::fabs(x), 2.0);
+    const double r = pow_fn(std::fabs(x), 2.0);
     if (std::isinf(r)) fail(ErrorKind::OverflowError, "(34, 'Numerical result out of range')");
     return r;
 }
