@@ -60,7 +60,15 @@ inline uint64_t round_to_odd(const Pow10& g, uint64_t cp) {
     return vbp | (((z & kMask63) + kMask63) >> 63);
 }
 
-// The decimal for c * 2**q: digits and exponent, trailing zeros possible.
+Decimal without_trailing_zeros(Decimal d) {
+    while (d.digits % 10 == 0) {
+        d.digits /= 10;
+        ++d.exponent;
+    }
+    return d;
+}
+
+// The shortest decimal for c * 2**q.
 Decimal to_decimal(int q, uint64_t c) {
     uint64_t out = c & 1;  // an odd c leaves the interval's ends out
     uint64_t cb = c << 2;
@@ -88,15 +96,17 @@ Decimal to_decimal(int q, uint64_t c) {
         uint64_t tp10 = sp10 + 10;
         bool upin = vbl + out <= sp10 << 2;
         bool wpin = (tp10 << 2) + out <= vbr;
-        if (upin != wpin) return {upin ? sp10 : tp10, k};
+        if (upin != wpin) return without_trailing_zeros({upin ? sp10 : tp10, k});
     }
     uint64_t t = s + 1;
     bool uin = vbl + out <= s << 2;
     bool win = (t << 2) + out <= vbr;
-    if (uin != win) return {uin ? s : t, k};
     // Both inside: the nearer, the even one on a tie.
     int64_t cmp = static_cast<int64_t>(vb - ((s + t) << 1));
-    return {cmp < 0 || (cmp == 0 && (s & 1) == 0) ? s : t, k};
+    bool pick_s = uin != win ? uin : cmp < 0 || (cmp == 0 && (s & 1) == 0);
+    Decimal d{pick_s ? s : t, k};
+    // From s >= 10 on, a candidate ending in zero is one taken above.
+    return s < 10 ? without_trailing_zeros(d) : d;
 }
 
 }  // namespace
@@ -105,23 +115,12 @@ Decimal shortest_decimal(double x) {
     uint64_t bits = std::bit_cast<uint64_t>(x);
     uint64_t fraction = bits & (kHidden - 1);
     int biased = static_cast<int>(bits >> 52 & 0x7FF);
-    Decimal d;
-    if (biased != 0) {
-        int mq = -kQMin + 1 - biased;  // -q
-        uint64_t c = kHidden | fraction;
-        if (0 < mq && mq < 53 && (c >> mq << mq) == c) {
-            d = {c >> mq, 0};  // an integer below 2**53 is its own shortest decimal
-        } else {
-            d = to_decimal(-mq, c);
-        }
-    } else {
-        d = to_decimal(kQMin, fraction);
-    }
-    while (d.digits % 10 == 0) {
-        d.digits /= 10;
-        ++d.exponent;
-    }
-    return d;
+    if (biased == 0) return to_decimal(kQMin, fraction);
+    int mq = -kQMin + 1 - biased;  // -q
+    uint64_t c = kHidden | fraction;
+    // An integer below 2**53 is its own shortest decimal.
+    if (0 < mq && mq < 53 && (c >> mq << mq) == c) return without_trailing_zeros({c >> mq, 0});
+    return to_decimal(-mq, c);
 }
 
 namespace {

@@ -1,6 +1,8 @@
 #include "geometry/text_values.hpp"
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -37,7 +39,40 @@ Ref str_of(Text t, Span s) {
 Ref str_of(Text t) { return str_of(t, {0, t.size()}); }
 
 Ref str_of_utf8(const std::string& text) {
+    // The bytes or-ed eight at a time: a set top bit anywhere means UTF-8.
+    uint64_t high = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        high |= word;
+    }
+    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+    if ((high & 0x8080808080808080ULL) == 0) {
+        // ASCII, as the writers' texts mostly are: copied without decoding.
+        Ref str = own(PyUnicode_New(static_cast<Py_ssize_t>(text.size()), 127));
+        std::memcpy(PyUnicode_DATA(str.get()), text.data(), text.size());
+        return str;
+    }
     return own(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogatepass"));
+}
+
+namespace {
+
+// A spare larger than this is let go rather than kept for the thread.
+constexpr size_t kMaxSpare = size_t{1} << 20;
+
+std::string& spare_text() {
+    thread_local std::string spare;
+    return spare;
+}
+
+}  // namespace
+
+ScratchText::ScratchText() : text_(std::move(spare_text())) { text_.clear(); }
+
+ScratchText::~ScratchText() {
+    if (text_.capacity() <= kMaxSpare) spare_text() = std::move(text_);
 }
 
 namespace {

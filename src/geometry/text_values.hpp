@@ -20,6 +20,21 @@ Ref str_of(Text t, Span s);
 // A new str from the UTF-8 a writer built (lone surrogates encoded as they stand).
 Ref str_of_utf8(const std::string& text);
 
+// A writer's text buffer, taken from the thread's spare and handed back at
+// the end, so that large texts do not fault in fresh pages on every call. A
+// writer entered again meanwhile (through a member's own str) starts empty.
+class ScratchText {
+public:
+    ScratchText();
+    ~ScratchText();
+    ScratchText(const ScratchText&) = delete;
+    ScratchText& operator=(const ScratchText&) = delete;
+    std::string& text() { return text_; }
+
+private:
+    std::string text_;
+};
+
 // The nested lists of a coordinate body, with numbers as the json module
 // reads them; texts with other tokens are read by the json module itself.
 Ref coords_value(Text t, const Coords& c);

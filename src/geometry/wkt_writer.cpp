@@ -112,7 +112,9 @@ void append_wkt_body(std::string& out, GeomType type, PyObject* coords) {
 }  // namespace
 
 Ref wkt_text(GeomType type, PyObject* coords) {
-    std::string out = type_name(type);
+    ScratchText scratch;
+    std::string& out = scratch.text();
+    out = type_name(type);
     for (char& ch : out) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
     out += ' ';
     append_wkt_body(out, type, coords);
