@@ -7,6 +7,7 @@
 #include "core/json_text.hpp"
 #include "core/module_state.hpp"
 #include "core/recursion_guard.hpp"
+#include "core/text_sink.hpp"
 
 namespace tiven {
 
@@ -21,55 +22,18 @@ constexpr const char* kWhere = " while encoding a JSON object";
 // recursion error in its own words.
 constexpr int kMaxDeferDepth = 200;
 
-// The walk's output: small pieces are written through a pointer into a block
-// of its own, which goes to the text whenever it fills and at the end.
-class Sink {
-public:
-    static constexpr size_t kPiece = 64;  // the most one put() may ask room for
-
-    explicit Sink(std::string& out) : out_(out) {}
-    Sink(const Sink&) = delete;
-    Sink& operator=(const Sink&) = delete;
-
-    // Room for at least kPiece bytes; advance() takes what was written.
-    char* room() {
-        if (sizeof block_ - used_ < kPiece) flush();
-        return block_ + used_;
-    }
-    void advance(size_t n) { used_ += n; }
-    void put(char c) { *room() = c; ++used_; }
-    template <size_t N>
-    void put(const char (&literal)[N]) {
-        std::memcpy(room(), literal, N - 1);
-        used_ += N - 1;
-    }
-    // The text itself, with everything written so far, for the rare writers
-    // that append to it directly.
-    std::string& text() {
-        flush();
-        return out_;
-    }
-    void flush() {
-        out_.append(block_, used_);
-        used_ = 0;
-    }
-
-private:
-    std::string& out_;
-    size_t used_ = 0;
-    char block_[4096];
-};
-
-static_assert(kFloatReprMax <= Sink::kPiece && kJsonIntMax <= Sink::kPiece);
+static_assert(kFloatReprMax <= TextSink::kPiece && kJsonIntMax <= TextSink::kPiece);
 
 template <bool Pretty, bool Defer>
 class Walker {
 public:
     Walker(std::string& out, const JsonOptions& o) : out_(out), opt_(o) {}
 
-    void run(PyObject* v) {
+    // Returns whether all it wrote is ASCII.
+    bool run(PyObject* v) {
         value(v, 0);
         out_.flush();
+        return ascii_;
     }
 
 private:
@@ -99,7 +63,8 @@ private:
         throw PythonErrorSet{};
     }
 
-    Sink out_;
+    TextSink out_;
+    bool ascii_ = true;
     const JsonOptions& opt_;
     std::vector<PyObject*> path_;  // containers being written, for the cycle test
     std::string pad_ = "\n";       // a newline and the deepest indent written so far
@@ -141,10 +106,10 @@ private:
 
     void newline(int level) {
         size_t n = 1 + static_cast<size_t>(level) * static_cast<size_t>(opt_.indent);
-        if (pad_.size() < n) pad_.resize(n < Sink::kPiece ? Sink::kPiece : n, ' ');
-        if (n <= Sink::kPiece) {
+        if (pad_.size() < n) pad_.resize(n < TextSink::kPiece ? TextSink::kPiece : n, ' ');
+        if (n <= TextSink::kPiece) {
             // A whole piece is copied, the bytes past n are written over later.
-            std::memcpy(out_.room(), pad_.data(), Sink::kPiece);
+            std::memcpy(out_.room(), pad_.data(), TextSink::kPiece);
             out_.advance(n);
         } else {
             out_.text().append(pad_.data(), n);
@@ -161,6 +126,7 @@ private:
             append_json_string(out, std::string_view(static_cast<const char*>(data), static_cast<size_t>(n)));
             return;
         }
+        ascii_ = false;
         int kind = PyUnicode_KIND(s);
         out += '"';
         for (Py_ssize_t i = 0; i < n; ++i) {
@@ -304,12 +270,12 @@ private:
 };
 
 template <bool Pretty, bool Defer>
-void walk(std::string& out, PyObject* value, const JsonOptions& o) {
-    Walker<Pretty, Defer>(out, o).run(value);
+bool walk(std::string& out, PyObject* value, const JsonOptions& o) {
+    return Walker<Pretty, Defer>(out, o).run(value);
 }
 
 // The interpreter's own encoder decides: its text, or its error.
-void append_dumps(std::string& out, PyObject* value, const JsonOptions& o) {
+bool append_dumps(std::string& out, PyObject* value, const JsonOptions& o) {
     bool indented = o.indent >= 0;
     Ref& names = state().dumps_kwnames[indented];
     if (!names)
@@ -323,6 +289,7 @@ void append_dumps(std::string& out, PyObject* value, const JsonOptions& o) {
         throw PythonErrorSet{};
     }
     append_utf8(out, text.get());
+    return PyUnicode_IS_ASCII(text.get());
 }
 
 }  // namespace
@@ -334,21 +301,19 @@ void append_utf8(std::string& out, PyObject* text) {
     out.append(utf8, static_cast<size_t>(size));
 }
 
-void encode_json(std::string& out, PyObject* value, const JsonOptions& o) {
+bool encode_json(std::string& out, PyObject* value, const JsonOptions& o) {
     size_t mark = out.size();
     bool pretty = o.indent >= 0;
     if (!o.defer_to_interpreter) {
         try {
-            pretty ? walk<true, false>(out, value, o) : walk<false, false>(out, value, o);
+            return pretty ? walk<true, false>(out, value, o) : walk<false, false>(out, value, o);
         } catch (...) {
             out.resize(mark);
             throw;
         }
-        return;
     }
     try {
-        pretty ? walk<true, true>(out, value, o) : walk<false, true>(out, value, o);
-        return;
+        return pretty ? walk<true, true>(out, value, o) : walk<false, true>(out, value, o);
     } catch (const NeedInterpreter&) {
         out.resize(mark);
     } catch (...) {
@@ -356,7 +321,7 @@ void encode_json(std::string& out, PyObject* value, const JsonOptions& o) {
         if (PyErr_Occurred() && !PyErr_ExceptionMatches(PyExc_Exception)) throw;
         PyErr_Clear();
     }
-    append_dumps(out, value, o);
+    return append_dumps(out, value, o);
 }
 
 }  // namespace tiven

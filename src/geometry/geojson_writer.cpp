@@ -13,8 +13,8 @@ constexpr JsonOptions kGeoJson{.indent = 4, .defer_to_interpreter = false};
 
 Ref geojson_text(PyObject* value) {
     ScratchText out;
-    encode_json(out.text(), value, kGeoJson);
-    return str_of_utf8(out.text());
+    bool ascii = encode_json(out.text(), value, kGeoJson);
+    return str_of_utf8(out.text(), ascii);
 }
 
 }  // namespace tiven::geometry

@@ -38,17 +38,20 @@ Ref str_of(Text t, Span s) {
 
 Ref str_of(Text t) { return str_of(t, {0, t.size()}); }
 
-Ref str_of_utf8(const std::string& text) {
-    // The bytes or-ed eight at a time: a set top bit anywhere means UTF-8.
-    uint64_t high = 0;
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        high |= word;
+Ref str_of_utf8(const std::string& text, bool ascii) {
+    if (!ascii) {
+        // The bytes or-ed eight at a time: a set top bit anywhere means UTF-8.
+        uint64_t high = 0;
+        size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            high |= word;
+        }
+        for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+        ascii = (high & 0x8080808080808080ULL) == 0;
     }
-    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
-    if ((high & 0x8080808080808080ULL) == 0) {
+    if (ascii) {
         // ASCII, as the writers' texts mostly are: copied without decoding.
         Ref str = own(PyUnicode_New(static_cast<Py_ssize_t>(text.size()), 127));
         std::memcpy(PyUnicode_DATA(str.get()), text.data(), text.size());

@@ -17,8 +17,9 @@ std::u32string text_of(PyObject* str);
 // A new str from code points.
 Ref str_of(Text t);
 Ref str_of(Text t, Span s);
-// A new str from the UTF-8 a writer built (lone surrogates encoded as they stand).
-Ref str_of_utf8(const std::string& text);
+// A new str from the UTF-8 a writer built (lone surrogates encoded as they
+// stand); `ascii` when the writer knows it wrote nothing else.
+Ref str_of_utf8(const std::string& text, bool ascii = false);
 
 // A writer's text buffer, taken from the thread's spare and handed back at
 // the end, so that large texts do not fault in fresh pages on every call. A
