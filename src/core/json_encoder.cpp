@@ -67,7 +67,9 @@ private:
     bool ascii_ = true;
     const JsonOptions& opt_;
     std::vector<PyObject*> path_;  // containers being written, for the cycle test
-    std::string pad_ = "\n";       // a newline and the deepest indent written so far
+    // A newline and blanks, at least a piece long and as long as the deepest
+    // indent written so far: indents are copied from it in whole pieces.
+    std::string pad_ = std::string(1, '\n') + std::string(TextSink::kPiece - 1, ' ');
 
     // One container level of a walk that does not defer: the recursion guard
     // and the cycle test.
@@ -91,12 +93,38 @@ private:
         RecursionGuard guard_;
     };
 
-    void item_separator(Py_ssize_t i, int level) {
+    // Length of a newline and the indent of `level`; 0 on one line.
+    size_t newline_size(int level) const {
+        return Pretty ? 1 + static_cast<size_t>(level) * static_cast<size_t>(opt_.indent) : 0;
+    }
+
+    // Room a separator with a newline of at most a piece needs.
+    static constexpr size_t kSeparatorRoom = 2 + TextSink::kPiece;
+
+    // Writes at p what goes before item i: a comma (and a blank on one line),
+    // then a newline of `newline` bytes (<= a piece). Returns the end.
+    char* separator_at(char* p, Py_ssize_t i, size_t newline) const {
         if (i > 0) {
-            if constexpr (Pretty) out_.put(',');
-            else out_.put(", ");
+            if constexpr (Pretty) *p++ = ',';
+            else p = static_cast<char*>(std::memcpy(p, ", ", 2)) + 2;
         }
-        if constexpr (Pretty) newline(level + 1);
+        if constexpr (Pretty) {
+            // A whole piece is copied, the bytes past the newline are written over later.
+            std::memcpy(p, pad_.data(), TextSink::kPiece);
+            p += newline;
+        }
+        return p;
+    }
+
+    void item_separator(Py_ssize_t i, int level) {
+        size_t n = newline_size(level + 1);
+        if (n <= TextSink::kPiece) {
+            char* p = out_.room(kSeparatorRoom);
+            out_.advance(static_cast<size_t>(separator_at(p, i, n) - p));
+            return;
+        }
+        if (i > 0) out_.put(',');
+        newline(level + 1);
     }
 
     void close(char c, int level) {
@@ -105,15 +133,14 @@ private:
     }
 
     void newline(int level) {
-        size_t n = 1 + static_cast<size_t>(level) * static_cast<size_t>(opt_.indent);
-        if (pad_.size() < n) pad_.resize(n < TextSink::kPiece ? TextSink::kPiece : n, ' ');
+        size_t n = newline_size(level);
         if (n <= TextSink::kPiece) {
-            // A whole piece is copied, the bytes past n are written over later.
             std::memcpy(out_.room(), pad_.data(), TextSink::kPiece);
             out_.advance(n);
-        } else {
-            out_.text().append(pad_.data(), n);
+            return;
         }
+        if (pad_.size() < n) pad_.resize(n, ' ');
+        out_.text().append(pad_.data(), n);
     }
 
     // Lone surrogates cannot be written as UTF-8: when deferring, the
@@ -201,9 +228,19 @@ private:
 
     void float_list(PyObject* v, int level) {
         out_.put('[');
+        size_t n = newline_size(level + 1);
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(v); ++i) {
-            item_separator(i, level);
-            out_.advance(json_float_chars(PyFloat_AS_DOUBLE(PyList_GET_ITEM(v, i)), out_.room()));
+            double x = PyFloat_AS_DOUBLE(PyList_GET_ITEM(v, i));
+            if (n <= TextSink::kPiece) {
+                // Separator and number in one piece of room.
+                char* p = out_.room(kSeparatorRoom + kFloatReprMax);
+                char* end = separator_at(p, i, n);
+                end += json_float_chars(x, end);
+                out_.advance(static_cast<size_t>(end - p));
+            } else {
+                item_separator(i, level);
+                out_.advance(json_float_chars(x, out_.room()));
+            }
         }
         close(']', level);
     }

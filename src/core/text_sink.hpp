@@ -16,9 +16,9 @@ public:
     TextSink(const TextSink&) = delete;
     TextSink& operator=(const TextSink&) = delete;
 
-    // Room for at least kPiece bytes; advance() takes what was written.
-    char* room() {
-        if (sizeof block_ - used_ < kPiece) flush();
+    // Room for at least n bytes (n <= 1024); advance() takes what was written.
+    char* room(size_t n = kPiece) {
+        if (sizeof block_ - used_ < n) flush();
         return block_ + used_;
     }
     void advance(size_t n) { used_ += n; }
