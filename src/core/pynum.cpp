@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "core/error.hpp"
-#include "core/shortest_decimal.hpp"
+#include "core/decimal_double.hpp"
 
 namespace tiven {
 

@@ -1,5 +1,6 @@
 #include "geometry/text_values.hpp"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -13,26 +14,15 @@
 
 namespace tiven::geometry {
 
-std::u32string text_of(PyObject* str) {
-    Py_ssize_t n = PyUnicode_GET_LENGTH(str);
-    std::u32string out(static_cast<size_t>(n), U'\0');
-    int kind = PyUnicode_KIND(str);
-    const void* data = PyUnicode_DATA(str);
-    if (kind == PyUnicode_1BYTE_KIND) {
-        const Py_UCS1* p = static_cast<const Py_UCS1*>(data);
-        for (Py_ssize_t i = 0; i < n; ++i) out[i] = p[i];
-    } else if (kind == PyUnicode_2BYTE_KIND) {
-        const Py_UCS2* p = static_cast<const Py_UCS2*>(data);
-        for (Py_ssize_t i = 0; i < n; ++i) out[i] = p[i];
-    } else {
-        const Py_UCS4* p = static_cast<const Py_UCS4*>(data);
-        for (Py_ssize_t i = 0; i < n; ++i) out[i] = static_cast<char32_t>(p[i]);
-    }
-    return out;
+CodePoints::CodePoints(PyObject* str)
+    : data_(std::make_unique_for_overwrite<char32_t[]>(static_cast<size_t>(PyUnicode_GET_LENGTH(str)))),
+      size_(static_cast<size_t>(PyUnicode_GET_LENGTH(str))) {
+    static_assert(sizeof(char32_t) == sizeof(Py_UCS4));
+    if (!PyUnicode_AsUCS4(str, reinterpret_cast<Py_UCS4*>(data_.get()), static_cast<Py_ssize_t>(size_), 0))
+        throw PythonErrorSet{};
 }
 
 Ref str_of(Text t, Span s) {
-    static_assert(sizeof(char32_t) == sizeof(Py_UCS4));
     return own(PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, t.data() + s.begin, static_cast<Py_ssize_t>(s.size())));
 }
 
@@ -91,6 +81,9 @@ Ref token_value(Text t, Span s, TokenKind k) {
         case TokenKind::NegInfinity: return own(PyFloat_FromDouble(-Py_HUGE_VAL));
         default: break;
     }
+    double d;
+    if (k == TokenKind::Float && float_token_value(t, s, scan_json_number(t, s.begin, s.end), d))
+        return own(PyFloat_FromDouble(d));
     char small[64];
     std::string big;
     char* buf = small;
@@ -104,8 +97,6 @@ Ref token_value(Text t, Span s, TokenKind k) {
         if (s.size() <= 18) return own(PyLong_FromLongLong(std::strtoll(buf, nullptr, 10)));
         return own(PyLong_FromString(buf, nullptr, 10));
     }
-    double d;
-    if (parse_json_double(buf, s.size(), d)) return own(PyFloat_FromDouble(d));
     d = PyOS_string_to_double(buf, nullptr, nullptr);
     if (d == -1.0 && PyErr_Occurred()) throw PythonErrorSet{};
     return own(PyFloat_FromDouble(d));
@@ -168,7 +159,12 @@ Ref vertex_list(Text t, const Coords& c, size_t v) {
     size_t b = v == 0 ? 0 : c.vertex_end[v - 1];
     size_t e = c.vertex_end[v];
     Ref list = own(PyList_New(static_cast<Py_ssize_t>(e - b)));
+    bool read = c.floats.size() == c.tokens.size();
     for (size_t i = b; i < e; ++i) {
+        if (read && !std::isnan(c.floats[i])) {
+            PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i - b), own(PyFloat_FromDouble(c.floats[i])).release());
+            continue;
+        }
         TokenKind k = classify_token(t, c.tokens[i]);
         if (k == TokenKind::Other) throw NotPlain{};
         Ref value = token_value(t, c.tokens[i], k);

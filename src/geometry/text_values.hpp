@@ -4,6 +4,7 @@
 #pragma once
 #include <Python.h>
 
+#include <memory>
 #include <string>
 
 #include "core/pyref.hpp"
@@ -12,8 +13,16 @@
 
 namespace tiven::geometry {
 
-// The code points of a str.
-std::u32string text_of(PyObject* str);
+// The code points of a str, as the readers scan them.
+class CodePoints {
+public:
+    explicit CodePoints(PyObject* str);
+    Text text() const { return {data_.get(), size_}; }
+
+private:
+    std::unique_ptr<char32_t[]> data_;
+    size_t size_;
+};
 // A new str from code points.
 Ref str_of(Text t);
 Ref str_of(Text t, Span s);

@@ -1,15 +1,20 @@
-#include "core/shortest_decimal.hpp"
+#include "core/decimal_double.hpp"
 
 #include <bit>
+#include <cfloat>
 
 #if defined(_MSC_VER) && !defined(__clang__) && defined(_M_X64)
 #include <intrin.h>
 #endif
 
-// Giulietti's "Schubfach" method: the rounding interval of the double is
-// scaled by a 126-bit approximation of a power of ten so that its ends and
-// the double itself become integers rounded to odd, from which the shortest
-// decimal inside the interval is read with one division by ten.
+// To text: Giulietti's "Schubfach" method. The rounding interval of the
+// double is scaled by a 126-bit approximation of a power of ten so that its
+// ends and the double itself become integers rounded to odd, from which the
+// shortest decimal inside the interval is read with one division by ten.
+//
+// From text: the digits times the same approximation of the power of ten,
+// whose error is bounded; when the bits below the double's last bit and its
+// rounding bit lie clear of that error, they settle the rounding.
 
 namespace tiven {
 
@@ -25,7 +30,8 @@ struct Pow10 {
     uint64_t hi, lo;
 };
 constexpr int kPowMin = -292;
-extern const Pow10 kPow10[617];
+constexpr int kPowMax = 324;
+extern const Pow10 kPow10[kPowMax - kPowMin + 1];
 
 // High half of the 128-bit product.
 inline uint64_t mul_high(uint64_t a, uint64_t b) {
@@ -125,7 +131,64 @@ Decimal shortest_decimal(double x) {
 
 namespace {
 
-const Pow10 kPow10[617] = {
+// The powers of ten that doubles hold exactly.
+constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The 128-bit product of two 64-bit numbers.
+struct U128 {
+    uint64_t hi, lo;
+};
+inline U128 mul_full(uint64_t a, uint64_t b) { return {mul_high(a, b), a * b}; }
+
+}  // namespace
+
+bool nearest_double(uint64_t digits, int exponent, double& out) {
+    if (digits == 0) {
+        out = 0.0;
+        return true;
+    }
+#if FLT_EVAL_METHOD == 0
+    // Both operands exact: one correctly rounded operation (Clinger).
+    if (digits <= (uint64_t{1} << 53) && exponent >= -22 && exponent <= 22) {
+        double d = static_cast<double>(digits);
+        out = exponent < 0 ? d / kExactPow10[-exponent] : d * kExactPow10[exponent];
+        return true;
+    }
+#endif
+    if (exponent < kPowMin || exponent > kPowMax) return false;
+    // P = w * G with w the digits shifted to a leading one and G = 4g, in
+    // [2**127, 2**128 + 4): G exceeds 10**exponent * 2**-r by at most 4, so P
+    // exceeds the exact product by less than 2**66.
+    const Pow10& g = kPow10[exponent - kPowMin];
+    int lz = std::countl_zero(digits);
+    uint64_t w = digits << lz;
+    U128 a = mul_full(w, (g.hi << 1) | (g.lo >> 62));
+    U128 b = mul_full(w, g.lo << 2);
+    uint64_t middle = a.lo + b.hi;
+    uint64_t top = a.hi + (middle < a.lo);  // bits 128..191 of P
+    int upper = static_cast<int>(top >> 63);
+    int shift = 9 + upper;  // leaves the 53 bits of the double and a rounding bit
+    uint64_t below = top & ((uint64_t{1} << shift) - 1);
+    // The exact bits below the rounding bit are then neither zero (no tie)
+    // nor able to borrow from the bits kept.
+    if (below == 0 && middle < 4) return false;
+    uint64_t m = top >> shift;
+    m = (m + (m & 1)) >> 1;
+    int e2 = 54 + shift + floor_log2_pow10(exponent) - lz;  // m * 2**(e2 - 52)
+    if (m == uint64_t{1} << 53) {
+        m >>= 1;
+        ++e2;
+    }
+    int biased = e2 + 1023;
+    if (biased < 1 || biased > 2046) return false;
+    out = std::bit_cast<double>((static_cast<uint64_t>(biased) << 52) | (m & (kHidden - 1)));
+    return true;
+}
+
+namespace {
+
+const Pow10 kPow10[kPowMax - kPowMin + 1] = {
 {0x7fbbd8fe5f5e6e27, 0x497a3a2704eec3df}, {0x4fd5679efb9b04d8, 0x5dec645863153a6c},
     {0x63cac186ba81c60e, 0x75677d6e7bda8906}, {0x7cbd71e869223792, 0x52c15cca1ad12b48},
     {0x4df6673141b562bb, 0x53b8d9fe50c2bb0d}, {0x617400fd9222bb6a, 0x48a7107de4f369d0},
