@@ -95,24 +95,22 @@ Decimal to_decimal(int q, uint64_t c) {
     uint64_t vbl = round_to_odd(g, cbl << h);
     uint64_t vbr = round_to_odd(g, cbr << h);
 
+    // Selected without branches: which way they go is data, not pattern.
     uint64_t s = vb >> 2;
-    if (s >= 10) {
-        // One digit fewer, when exactly one of its two candidates is inside.
-        uint64_t sp10 = s / 10 * 10;
-        uint64_t tp10 = sp10 + 10;
-        bool upin = vbl + out <= sp10 << 2;
-        bool wpin = (tp10 << 2) + out <= vbr;
-        if (upin != wpin) return without_trailing_zeros({upin ? sp10 : tp10, k});
-    }
+    // One digit fewer, when exactly one of its two candidates is inside.
+    uint64_t sp = s / 10;
+    bool upin = vbl + out <= (sp * 10) << 2;
+    bool wpin = ((sp * 10 + 10) << 2) + out <= vbr;
+    bool shorter = s >= 10 && upin != wpin;
+    // Else the one of s and s + 1 inside; both inside: the nearer, the even one on a tie.
     uint64_t t = s + 1;
     bool uin = vbl + out <= s << 2;
     bool win = (t << 2) + out <= vbr;
-    // Both inside: the nearer, the even one on a tie.
     int64_t cmp = static_cast<int64_t>(vb - ((s + t) << 1));
     bool pick_s = uin != win ? uin : cmp < 0 || (cmp == 0 && (s & 1) == 0);
-    Decimal d{pick_s ? s : t, k};
-    // From s >= 10 on, a candidate ending in zero is one taken above.
-    return s < 10 ? without_trailing_zeros(d) : d;
+    // From s >= 10 on, s or s + 1 ending in zero is one of the shorter two:
+    // further zeros are rare.
+    return without_trailing_zeros(shorter ? Decimal{sp + wpin, k + 1} : Decimal{pick_s ? s : t, k});
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ private:
     // Flattened so the small writes of the hot path stay inline. Exact floats
     // and lists, the bulk of a geometry, are taken first.
     [[gnu::flatten]] void value(PyObject* v, int level) {
-        if (PyFloat_CheckExact(v)) { out_.advance(json_float_chars(PyFloat_AS_DOUBLE(v), out_.room())); return; }
+        if (PyFloat_CheckExact(v)) { number(PyFloat_AS_DOUBLE(v)); return; }
         if constexpr (!Defer) {
             if (PyList_CheckExact(v)) { list(v, level); return; }
         }
@@ -49,7 +49,7 @@ private:
         if (v == Py_False) { out_.put("false"); return; }
         if (PyUnicode_Check(v)) { string(v); return; }
         if (PyLong_Check(v)) { integer(v); return; }
-        if (PyFloat_Check(v)) { out_.advance(json_float_chars(PyFloat_AS_DOUBLE(v), out_.room())); return; }
+        if (PyFloat_Check(v)) { number(PyFloat_AS_DOUBLE(v)); return; }
         if constexpr (Defer) {
             if (level > kMaxDeferDepth) throw NeedInterpreter{};
         }
@@ -93,6 +93,8 @@ private:
         RecursionGuard guard_;
     };
 
+    void number(double x) { out_.advance(json_float_chars(x, out_.room())); }
+
     // Length of a newline and the indent of `level`; 0 on one line.
     size_t newline_size(int level) const {
         return Pretty ? 1 + static_cast<size_t>(level) * static_cast<size_t>(opt_.indent) : 0;
@@ -100,6 +102,7 @@ private:
 
     // Room a separator with a newline of at most a piece needs.
     static constexpr size_t kSeparatorRoom = 2 + TextSink::kPiece;
+    static_assert(kSeparatorRoom + kFloatReprMax <= TextSink::kMaxRoom);
 
     // Writes at p what goes before item i: a comma (and a blank on one line),
     // then a newline of `newline` bytes (<= a piece). Returns the end.
@@ -239,7 +242,7 @@ private:
                 out_.advance(static_cast<size_t>(end - p));
             } else {
                 item_separator(i, level);
-                out_.advance(json_float_chars(x, out_.room()));
+                number(x);
             }
         }
         close(']', level);
@@ -252,7 +255,7 @@ private:
         }
         out_.put('"');
         if (PyFloat_Check(k)) {
-            out_.advance(json_float_chars(PyFloat_AS_DOUBLE(k), out_.room()));
+            number(PyFloat_AS_DOUBLE(k));
         } else if (k == Py_True) {
             out_.put("true");
         } else if (k == Py_False) {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/error.hpp"
 #include "core/decimal_double.hpp"
+#include "core/error.hpp"
 
 namespace tiven {
 

@@ -10,13 +10,14 @@ namespace tiven {
 
 class TextSink {
 public:
-    static constexpr size_t kPiece = 64;  // the most one write may ask room for
+    static constexpr size_t kPiece = 64;      // room given when none is asked for
+    static constexpr size_t kMaxRoom = 1024;  // the most room one may ask for
 
     explicit TextSink(std::string& out) : out_(out) {}
     TextSink(const TextSink&) = delete;
     TextSink& operator=(const TextSink&) = delete;
 
-    // Room for at least n bytes (n <= 1024); advance() takes what was written.
+    // Room for at least n bytes; advance() takes what was written there.
     char* room(size_t n = kPiece) {
         if (sizeof block_ - used_ < n) flush();
         return block_ + used_;
@@ -46,7 +47,7 @@ public:
 private:
     std::string& out_;
     size_t used_ = 0;
-    char block_[4096];
+    char block_[4 * kMaxRoom];
 };
 
 }  // namespace tiven

@@ -19,6 +19,9 @@ void skip_blanks(Text t, size_t& i, size_t end) {
     while (i < end && is_space(t[i])) ++i;
 }
 
+// The value of a member not read as a float.
+constexpr double kNotRead = std::numeric_limits<double>::quiet_NaN();
+
 // A character of a member: neither a blank nor a comma.
 bool is_member_char(char32_t c) {
     if (c > U' ' && c < 128) return c != U',';
@@ -40,9 +43,9 @@ void read_vertex_list(Text t, Span s, Coords& c) {
             JsonNumber n = scan_json_number(t, i, s.end);
             i += n.length;
             while (i < s.end && is_member_char(t[i])) ++i;
-            double value = std::numeric_limits<double>::quiet_NaN();
-            if (n.is_float && b + n.length == i && !float_token_value(t, {b, i}, n, value))
-                value = std::numeric_limits<double>::quiet_NaN();
+            double value;
+            bool whole_float = n.is_float && b + n.length == i;
+            if (!whole_float || !float_token_value(t, {b, i}, n, value)) value = kNotRead;
             c.tokens.push_back({b, i});
             c.floats.push_back(value);
         }

@@ -23,6 +23,8 @@ void append_str(std::string& out, PyObject* str) {
     for (Py_ssize_t i = 0; i < n; ++i) append_utf8_code_point(out, PyUnicode_READ(kind, data, i));
 }
 
+static_assert(kFloatReprMax <= TextSink::kPiece && kJsonIntMax <= TextSink::kPiece);
+
 // One vertex member as str() writes it.
 void append_member(TextSink& out, PyObject* m) {
     if (PyFloat_CheckExact(m)) {
