@@ -337,7 +337,10 @@ def test_float_text_is_repr():
 def test_float_tokens_read_like_json():
     xs = random_doubles(5000, 6)
     texts = [repr(x) for x in xs] + ["1e400", "-1e400", "1e-400", "2.4703282292062328e-324", "0.1e1", "1E5",
-                                     "123456789012345678901234567890.5e-10"]
+                                     "123456789012345678901234567890.5e-10", "9007199254740993.0", "9007199254740995.0",
+                                     "4503599627370496.5", "4503599627370497.5", "2.2250738585072011e-308",
+                                     "1.7976931348623158e308", "1.7976931348623159e308",
+                                     "1.00000000000000011102230246251565404236316680908203125"]
     line = Geometry.loads("MULTIPOINT (" + ",".join(f"{t} 0" for t in texts) + ")")
     assert [v[0] for v in line["coordinates"]] == [json.loads(t) for t in texts]
     got = Geometry.loads("[" + ",".join(texts) + "]", 0)["coordinates"]
