@@ -205,6 +205,11 @@ public:
     }
     bool string(Span s) { return add(str_of(t_, s)); }
     bool scalar(Span s, TokenKind k) { return add(token_value(t_, s, k)); }
+    bool number(Span s, const JsonNumber& n) {
+        double d;
+        if (n.is_float && float_token_value(t_, s, n, d)) return add(own(PyFloat_FromDouble(d)));
+        return scalar(s, n.is_float ? TokenKind::Float : TokenKind::Int);
+    }
 
 private:
     Text t_;
