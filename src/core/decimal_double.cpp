@@ -25,7 +25,7 @@ constexpr uint64_t kHidden = 1ULL << 52;   // implicit leading bit of a normal d
 constexpr uint64_t kMask63 = (1ULL << 63) - 1;
 
 // g = floor(10**e * 2**-r) + 1 with 2**125 <= g < 2**126, split as
-// g = hi * 2**63 + lo, for e = kPowMin .. 324. Computed with exact integers.
+// g = hi * 2**63 + lo, for e = kPowMin .. kPowMax. Computed with exact integers.
 struct Pow10 {
     uint64_t hi, lo;
 };
@@ -155,9 +155,9 @@ bool nearest_double(uint64_t digits, int exponent, double& out) {
     }
 #endif
     if (exponent < kPowMin || exponent > kPowMax) return false;
-    // P = w * G with w the digits shifted to a leading one and G = 4g, in
-    // [2**127, 2**128 + 4): G exceeds 10**exponent * 2**-r by at most 4, so P
-    // exceeds the exact product by less than 2**66.
+    // P = w * G, w the digits shifted to a leading one, G = 4g < 2**128. G
+    // exceeds 10**exponent * 2**(2 - r) by at most 4, so P exceeds the exact
+    // product by less than 2**66.
     const Pow10& g = kPow10[exponent - kPowMin];
     int lz = std::countl_zero(digits);
     uint64_t w = digits << lz;
@@ -168,8 +168,8 @@ bool nearest_double(uint64_t digits, int exponent, double& out) {
     int upper = static_cast<int>(top >> 63);
     int shift = 9 + upper;  // leaves the 53 bits of the double and a rounding bit
     uint64_t below = top & ((uint64_t{1} << shift) - 1);
-    // The exact bits below the rounding bit are then neither zero (no tie)
-    // nor able to borrow from the bits kept.
+    // Bits below the rounding bit worth less than 2**66: the exact ones may
+    // be zero (a tie) or borrow from the bits kept, and the text decides.
     if (below == 0 && middle < 4) return false;
     uint64_t m = top >> shift;
     m = (m + (m & 1)) >> 1;
