@@ -22,9 +22,10 @@ struct JsonOptions {
     bool defer_to_interpreter = false;
 };
 
-// Appends the JSON text of `value`, UTF-8 encoded. On error `out` is left as
-// it was and the Python exception is thrown (PythonErrorSet).
-void encode_json(std::string& out, PyObject* value, const JsonOptions& options);
+// Appends the JSON text of `value`, UTF-8 encoded, and returns whether all it
+// appended is ASCII. On error `out` is left as it was and the Python
+// exception is thrown (PythonErrorSet).
+bool encode_json(std::string& out, PyObject* value, const JsonOptions& options);
 
 // Appends the UTF-8 form of a str, raising UnicodeEncodeError as a UTF-8
 // text file would for a lone surrogate.

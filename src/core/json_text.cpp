@@ -35,9 +35,8 @@ void append_json_string(std::string& out, std::string_view s) {
 }
 
 void append_json_int(std::string& out, long long v) {
-    char buf[24];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
+    char buf[kJsonIntMax];
+    out.append(buf, json_int_chars(v, buf));
 }
 
 }  // namespace tiven

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -47,11 +48,23 @@ inline void append_json_code_point(std::string& out, char32_t cp) {
 // Appends `utf8` (valid UTF-8) as a quoted JSON string.
 void append_json_string(std::string& out, std::string_view utf8);
 
+// Writes the JSON text of a float to `buf` (at least kFloatReprMax chars)
+// and returns its length.
+inline size_t json_float_chars(double x, char* buf) {
+    if (std::isfinite(x)) return float_repr_chars(x, buf);
+    std::string_view text = std::isnan(x) ? "NaN" : x > 0 ? "Infinity" : "-Infinity";
+    std::memcpy(buf, text.data(), text.size());
+    return text.size();
+}
 [[gnu::always_inline]] inline void append_json_float(std::string& out, double x) {
-    if (std::isnan(x)) return (void)out.append("NaN", 3);
-    if (std::isinf(x)) return (void)(x > 0 ? out.append("Infinity", 8) : out.append("-Infinity", 9));
     char buf[kFloatReprMax];
-    out.append(buf, float_repr_chars(x, buf));
+    out.append(buf, json_float_chars(x, buf));
+}
+
+// Writes the text of an int to `buf` (at least kJsonIntMax chars) and returns its length.
+inline constexpr size_t kJsonIntMax = 24;
+inline size_t json_int_chars(long long v, char* buf) {
+    return static_cast<size_t>(std::to_chars(buf, buf + kJsonIntMax, v).ptr - buf);
 }
 void append_json_int(std::string& out, long long v);
 

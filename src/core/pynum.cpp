@@ -1,14 +1,68 @@
 #include "core/pynum.hpp"
 
-#include <charconv>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "core/decimal_double.hpp"
 #include "core/error.hpp"
 
 namespace tiven {
+
+namespace {
+
+// Two-digit groups "00" .. "99".
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> t{};
+    for (int i = 0; i < 100; ++i) {
+        t[2 * i] = static_cast<char>('0' + i / 10);
+        t[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return t;
+}();
+
+// Eight digits of v < 10**8, leading zeros kept.
+inline void write8(char* out, uint32_t v) {
+    uint32_t hi = v / 10000, lo = v % 10000;
+    std::memcpy(out, &kDigitPairs[2 * (hi / 100)], 2);
+    std::memcpy(out + 2, &kDigitPairs[2 * (hi % 100)], 2);
+    std::memcpy(out + 4, &kDigitPairs[2 * (lo / 100)], 2);
+    std::memcpy(out + 6, &kDigitPairs[2 * (lo % 100)], 2);
+}
+
+// Number of decimal digits of 0 < v < 10**17.
+inline int digit_count(uint64_t v) {
+    static constexpr uint64_t kPow[] = {1ULL,
+                                        10ULL,
+                                        100ULL,
+                                        1000ULL,
+                                        10000ULL,
+                                        100000ULL,
+                                        1000000ULL,
+                                        10000000ULL,
+                                        100000000ULL,
+                                        1000000000ULL,
+                                        10000000000ULL,
+                                        100000000000ULL,
+                                        1000000000000ULL,
+                                        10000000000000ULL,
+                                        100000000000000ULL,
+                                        1000000000000000ULL,
+                                        10000000000000000ULL,
+                                        100000000000000000ULL};
+    int t = static_cast<int>(std::bit_width(v)) * 1233 >> 12;  // log10 of v, or one more
+    return t + 1 - (v < kPow[t]);
+}
+
+// Pieces of the layout are copied in fixed-size blocks that may run past
+// their end: the text's own later bytes or its length make up for it.
+constexpr size_t kBlock = 17;
+static_assert(kFloatReprMax >= 1 + 16 + 1 + kBlock, "a block copy stays inside the buffer");
+
+}  // namespace
 
 size_t float_repr_chars(double x, char* buf) {
     auto put = [&](const char* s, size_t n) {
@@ -20,28 +74,19 @@ size_t float_repr_chars(double x, char* buf) {
     if (x == 0.0) return std::signbit(x) ? put("-0.0", 4) : put("0.0", 3);
 
     // Shortest round-trip digits, then Python's layout rules.
-    char sci[40];
-    auto res = std::to_chars(sci, sci + sizeof sci, x, std::chars_format::scientific);
-    const char* p = sci;
-    const char* end = res.ptr;
     size_t n = 0;
-    if (*p == '-') {
+    if (x < 0) {
         buf[n++] = '-';
-        ++p;
+        x = -x;
     }
-    char digits[24];
-    int nd = 0;
-    while (p < end && *p != 'e') {
-        if (*p != '.') digits[nd++] = *p;
-        ++p;
-    }
-    ++p;  // 'e', then the exponent's sign and digits
-    bool neg_exp = *p == '-';
-    ++p;
-    int e10 = 0;
-    while (p < end) e10 = e10 * 10 + (*p++ - '0');
-    if (neg_exp) e10 = -e10;
-    int decpt = e10 + 1;  // value = 0.DIGITS * 10**decpt
+    Decimal dec = shortest_decimal(x);
+    char field[17 + kBlock] = {};
+    field[0] = static_cast<char>('0' + dec.digits / 10000000000000000ULL);
+    write8(field + 1, static_cast<uint32_t>(dec.digits / 100000000 % 100000000));
+    write8(field + 9, static_cast<uint32_t>(dec.digits % 100000000));
+    int nd = digit_count(dec.digits);
+    const char* digits = field + 17 - nd;
+    int decpt = nd + dec.exponent;  // value = 0.DIGITS * 10**decpt
 
     if (decpt <= -4 || decpt > 16) {
         buf[n++] = digits[0];
@@ -61,22 +106,22 @@ size_t float_repr_chars(double x, char* buf) {
         buf[n++] = static_cast<char>('0' + ae / 10);
         buf[n++] = static_cast<char>('0' + ae % 10);
     } else if (decpt <= 0) {
-        buf[n++] = '0';
-        buf[n++] = '.';
-        for (int i = 0; i < -decpt; ++i) buf[n++] = '0';
-        std::memcpy(buf + n, digits, static_cast<size_t>(nd));
+        std::memcpy(buf + n, "0.000", 5);
+        n += static_cast<size_t>(2 - decpt);
+        std::memcpy(buf + n, digits, kBlock);
         n += static_cast<size_t>(nd);
     } else if (decpt >= nd) {
-        std::memcpy(buf + n, digits, static_cast<size_t>(nd));
+        std::memcpy(buf + n, digits, kBlock);
         n += static_cast<size_t>(nd);
-        for (int i = 0; i < decpt - nd; ++i) buf[n++] = '0';
-        buf[n++] = '.';
-        buf[n++] = '0';
+        std::memcpy(buf + n, "0000000000000000", 16);
+        n += static_cast<size_t>(decpt - nd);
+        std::memcpy(buf + n, ".0", 2);
+        n += 2;
     } else {
-        std::memcpy(buf + n, digits, static_cast<size_t>(decpt));
+        std::memcpy(buf + n, digits, kBlock);
         n += static_cast<size_t>(decpt);
         buf[n++] = '.';
-        std::memcpy(buf + n, digits + decpt, static_cast<size_t>(nd - decpt));
+        std::memcpy(buf + n, digits + decpt, kBlock);
         n += static_cast<size_t>(nd - decpt);
     }
     return n;

@@ -13,7 +13,7 @@ namespace tiven {
 std::string float_repr(double x);
 // Writes repr(x) to `buf` (at least kFloatReprMax chars, no terminator) and
 // returns its length: the allocation-free form for writers with their own buffers.
-inline constexpr size_t kFloatReprMax = 32;
+inline constexpr size_t kFloatReprMax = 40;
 size_t float_repr_chars(double x, char* buf);
 // Appends repr(x) to `out` (the writers' hot path).
 inline void append_float_repr(std::string& out, double x) {

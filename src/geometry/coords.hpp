@@ -12,6 +12,8 @@ namespace tiven::geometry {
 struct Coords {
     int depth = 0;                    // 1 vertex, 2 vertex list, 3 ring list, 4 polygon list
     std::vector<Span> tokens;         // the members of all vertices, in text order
+    std::vector<double> floats;       // per token when the reader read them: a float token's
+                                      // value, else NaN (the token is judged as text)
     std::vector<uint32_t> vertex_end; // per vertex: one past its last token
     std::vector<uint32_t> ring_end;   // per ring (depth >= 3): one past its last vertex
     std::vector<uint32_t> poly_end;   // per polygon (depth 4): one past its last ring

@@ -12,9 +12,9 @@ constexpr JsonOptions kGeoJson{.indent = 4, .defer_to_interpreter = false};
 }  // namespace
 
 Ref geojson_text(PyObject* value) {
-    std::string out;
-    encode_json(out, value, kGeoJson);
-    return str_of_utf8(out);
+    ScratchText out;
+    bool ascii = encode_json(out.text(), value, kGeoJson);
+    return str_of_utf8(out.text(), ascii);
 }
 
 }  // namespace tiven::geometry

@@ -202,8 +202,8 @@ Ref load_text(PyObject* cls, PyObject* str, PyObject* code) {
     else if (code_equals(code, 2)) branch = 2;
     else fail_showing("[", code, "] should be one of [-1,0,1,2] in [code] parameter.");
 
-    std::u32string text = text_of(str);
-    Text t = text;
+    CodePoints text(str);
+    Text t = text.text();
     if (has_bracket_pair(t, U'[', U']')) return load_geojson_text(cls, str, t, branch, code);
     if (has_bracket_pair(t, U'(', U')')) return load_wkt_text(cls, t, branch, code);
     // GeoJSON text without a non-empty bracket pair, such as an empty collection.

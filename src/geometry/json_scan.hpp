@@ -8,7 +8,8 @@
 namespace tiven::geometry {
 
 // Handler: bool begin_array(); bool end_array(); bool begin_object();
-// bool end_object(); bool key(Span); bool string(Span); bool scalar(Span, TokenKind).
+// bool end_object(); bool key(Span); bool string(Span); bool scalar(Span, TokenKind);
+// bool number(Span, const JsonNumber&) for a token that is a number.
 template <class Handler>
 class JsonScanner {
 public:
@@ -48,6 +49,10 @@ private:
         return false;
     }
 
+    static bool ends_token(char32_t d) {
+        return d == U',' || d == U']' || d == U'}' || d == U' ' || d == U'\t' || d == U'\n' || d == U'\r' || d == U':';
+    }
+
     bool value(size_t& i, int depth) {
         if (i >= t_.size()) return false;
         char32_t c = t_[i];
@@ -58,13 +63,15 @@ private:
             if (!string_span(i, s)) return false;
             return h_.string(s);
         }
-        size_t j = i;
-        while (j < t_.size()) {
-            char32_t d = t_[j];
-            if (d == U',' || d == U']' || d == U'}' || d == U' ' || d == U'\t' || d == U'\n' || d == U'\r' || d == U':')
-                break;
-            ++j;
+        // A number, read as it is scanned, when it is the whole token.
+        JsonNumber n = scan_json_number(t_, i, t_.size());
+        size_t j = i + n.length;
+        if (n.length > 0 && (j == t_.size() || ends_token(t_[j]))) {
+            Span s{i, j};
+            i = j;
+            return h_.number(s, n);
         }
+        while (j < t_.size() && !ends_token(t_[j])) ++j;
         Span s{i, j};
         TokenKind k = classify_token(t_, s);
         if (k == TokenKind::Other) return false;

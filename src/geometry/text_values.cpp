@@ -1,6 +1,9 @@
 #include "geometry/text_values.hpp"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,33 +14,58 @@
 
 namespace tiven::geometry {
 
-std::u32string text_of(PyObject* str) {
-    Py_ssize_t n = PyUnicode_GET_LENGTH(str);
-    std::u32string out(static_cast<size_t>(n), U'\0');
-    int kind = PyUnicode_KIND(str);
-    const void* data = PyUnicode_DATA(str);
-    if (kind == PyUnicode_1BYTE_KIND) {
-        const Py_UCS1* p = static_cast<const Py_UCS1*>(data);
-        for (Py_ssize_t i = 0; i < n; ++i) out[i] = p[i];
-    } else if (kind == PyUnicode_2BYTE_KIND) {
-        const Py_UCS2* p = static_cast<const Py_UCS2*>(data);
-        for (Py_ssize_t i = 0; i < n; ++i) out[i] = p[i];
-    } else {
-        const Py_UCS4* p = static_cast<const Py_UCS4*>(data);
-        for (Py_ssize_t i = 0; i < n; ++i) out[i] = static_cast<char32_t>(p[i]);
-    }
-    return out;
+CodePoints::CodePoints(PyObject* str)
+    : data_(std::make_unique_for_overwrite<char32_t[]>(static_cast<size_t>(PyUnicode_GET_LENGTH(str)))),
+      size_(static_cast<size_t>(PyUnicode_GET_LENGTH(str))) {
+    static_assert(sizeof(char32_t) == sizeof(Py_UCS4));
+    if (!PyUnicode_AsUCS4(str, reinterpret_cast<Py_UCS4*>(data_.get()), static_cast<Py_ssize_t>(size_), 0))
+        throw PythonErrorSet{};
 }
 
 Ref str_of(Text t, Span s) {
-    static_assert(sizeof(char32_t) == sizeof(Py_UCS4));
     return own(PyUnicode_FromKindAndData(PyUnicode_4BYTE_KIND, t.data() + s.begin, static_cast<Py_ssize_t>(s.size())));
 }
 
 Ref str_of(Text t) { return str_of(t, {0, t.size()}); }
 
-Ref str_of_utf8(const std::string& text) {
+Ref str_of_utf8(const std::string& text, bool ascii) {
+    if (!ascii) {
+        // The bytes or-ed eight at a time: a set top bit anywhere means UTF-8.
+        uint64_t high = 0;
+        size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            high |= word;
+        }
+        for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+        ascii = (high & 0x8080808080808080ULL) == 0;
+    }
+    if (ascii) {
+        // ASCII, as the writers' texts mostly are: copied without decoding.
+        Ref str = own(PyUnicode_New(static_cast<Py_ssize_t>(text.size()), 127));
+        std::memcpy(PyUnicode_DATA(str.get()), text.data(), text.size());
+        return str;
+    }
     return own(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogatepass"));
+}
+
+namespace {
+
+// A spare larger than this is let go rather than kept for the thread.
+constexpr size_t kMaxSpare = size_t{1} << 20;
+
+std::string& spare_text() {
+    thread_local std::string spare;
+    return spare;
+}
+
+}  // namespace
+
+ScratchText::ScratchText() : text_(std::move(spare_text())) { text_.clear(); }
+
+ScratchText::~ScratchText() {
+    if (text_.capacity() <= kMaxSpare) spare_text() = std::move(text_);
 }
 
 namespace {
@@ -53,6 +81,9 @@ Ref token_value(Text t, Span s, TokenKind k) {
         case TokenKind::NegInfinity: return own(PyFloat_FromDouble(-Py_HUGE_VAL));
         default: break;
     }
+    double d;
+    if (k == TokenKind::Float && float_token_value(t, s, scan_json_number(t, s.begin, s.end), d))
+        return own(PyFloat_FromDouble(d));
     char small[64];
     std::string big;
     char* buf = small;
@@ -66,8 +97,6 @@ Ref token_value(Text t, Span s, TokenKind k) {
         if (s.size() <= 18) return own(PyLong_FromLongLong(std::strtoll(buf, nullptr, 10)));
         return own(PyLong_FromString(buf, nullptr, 10));
     }
-    double d;
-    if (parse_json_double(buf, s.size(), d)) return own(PyFloat_FromDouble(d));
     d = PyOS_string_to_double(buf, nullptr, nullptr);
     if (d == -1.0 && PyErr_Occurred()) throw PythonErrorSet{};
     return own(PyFloat_FromDouble(d));
@@ -130,7 +159,12 @@ Ref vertex_list(Text t, const Coords& c, size_t v) {
     size_t b = v == 0 ? 0 : c.vertex_end[v - 1];
     size_t e = c.vertex_end[v];
     Ref list = own(PyList_New(static_cast<Py_ssize_t>(e - b)));
+    bool read = c.floats.size() == c.tokens.size();
     for (size_t i = b; i < e; ++i) {
+        if (read && !std::isnan(c.floats[i])) {
+            PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i - b), own(PyFloat_FromDouble(c.floats[i])).release());
+            continue;
+        }
         TokenKind k = classify_token(t, c.tokens[i]);
         if (k == TokenKind::Other) throw NotPlain{};
         Ref value = token_value(t, c.tokens[i], k);
@@ -171,6 +205,11 @@ public:
     }
     bool string(Span s) { return add(str_of(t_, s)); }
     bool scalar(Span s, TokenKind k) { return add(token_value(t_, s, k)); }
+    bool number(Span s, const JsonNumber& n) {
+        double d;
+        if (n.is_float && float_token_value(t_, s, n, d)) return add(own(PyFloat_FromDouble(d)));
+        return scalar(s, n.is_float ? TokenKind::Float : TokenKind::Int);
+    }
 
 private:
     Text t_;

@@ -1,8 +1,10 @@
 #include "geometry/wkt_reader.hpp"
 
+#include <limits>
 #include <string_view>
 
 #include "core/error.hpp"
+#include "geometry/json_token.hpp"
 
 namespace tiven::geometry {
 
@@ -17,18 +19,39 @@ void skip_blanks(Text t, size_t& i, size_t end) {
     while (i < end && is_space(t[i])) ++i;
 }
 
+// The value of a member not read as a float.
+constexpr double kNotRead = std::numeric_limits<double>::quiet_NaN();
+
+// A character of a member: neither a blank nor a comma.
+bool is_member_char(char32_t c) {
+    if (c > U' ' && c < 128) return c != U',';
+    return !is_space(c);
+}
+
 // The vertices of a coordinate text: the stretches between runs of commas, each stretch
-// a vertex whose members are its runs of non-blank characters.
+// a vertex whose members are its runs of non-blank characters. One pass.
 void read_vertex_list(Text t, Span s, Coords& c) {
-    size_t from = s.begin;
+    size_t i = s.begin;
     for (;;) {
-        size_t comma = from;
-        while (comma < s.end && t[comma] != U',') ++comma;
-        split_blanks(t, {from, comma}, c.tokens);
+        while (i < s.end && t[i] != U',') {
+            if (!is_member_char(t[i])) {
+                ++i;
+                continue;
+            }
+            // A number read on the way: its value is kept when it is the whole member.
+            size_t b = i;
+            JsonNumber n = scan_json_number(t, i, s.end);
+            i += n.length;
+            while (i < s.end && is_member_char(t[i])) ++i;
+            double value;
+            bool whole_float = n.is_float && b + n.length == i;
+            if (!whole_float || !float_token_value(t, {b, i}, n, value)) value = kNotRead;
+            c.tokens.push_back({b, i});
+            c.floats.push_back(value);
+        }
         c.close_vertex();
-        if (comma == s.end) return;
-        while (comma < s.end && t[comma] == U',') ++comma;
-        from = comma;
+        if (i == s.end) return;
+        while (i < s.end && t[i] == U',') ++i;
     }
 }
 
@@ -157,6 +180,10 @@ void find_members(Text t, Span body, std::vector<Span>& members) {
     };
     size_t i = body.begin;
     while (i < body.end) {
+        if (t[i] < U'A') {  // no name begins below the letters: numbers, blanks, punctuation
+            ++i;
+            continue;
+        }
         char32_t first = t[i] | 0x20;  // every name begins with M, P or L
         size_t n = (first == U'm' || first == U'p' || first == U'l') ? name_at(t, i, body.end) : 0;
         if (n) {
@@ -244,7 +271,7 @@ WktBody read_wkt_body(Text t, Span body, GeomType type, int code) {
     WktBody out;
     Span inner{body.begin + 1, body.end - 1};
     bool has_paren = false, has_comma = false;
-    for (size_t i = inner.begin; i < inner.end; ++i) {
+    for (size_t i = inner.begin; i < inner.end && !(has_paren && has_comma); ++i) {
         if (is_paren(t[i])) has_paren = true;
         else if (t[i] == U',') has_comma = true;
     }

@@ -4,6 +4,7 @@
 
 #include "core/json_text.hpp"
 #include "core/pynum.hpp"
+#include "core/text_sink.hpp"
 #include "geometry/text_values.hpp"
 
 namespace tiven::geometry {
@@ -22,10 +23,12 @@ void append_str(std::string& out, PyObject* str) {
     for (Py_ssize_t i = 0; i < n; ++i) append_utf8_code_point(out, PyUnicode_READ(kind, data, i));
 }
 
+static_assert(kFloatReprMax <= TextSink::kPiece && kJsonIntMax <= TextSink::kPiece);
+
 // One vertex member as str() writes it.
-void append_member(std::string& out, PyObject* m) {
+void append_member(TextSink& out, PyObject* m) {
     if (PyFloat_CheckExact(m)) {
-        append_float_repr(out, PyFloat_AS_DOUBLE(m));
+        out.advance(float_repr_chars(PyFloat_AS_DOUBLE(m), out.room()));
         return;
     }
     if (PyLong_CheckExact(m)) {
@@ -33,12 +36,12 @@ void append_member(std::string& out, PyObject* m) {
         long long v = PyLong_AsLongLongAndOverflow(m, &overflow);
         if (v == -1 && PyErr_Occurred()) throw PythonErrorSet{};
         if (!overflow) {
-            append_json_int(out, v);
+            out.advance(json_int_chars(v, out.room()));
             return;
         }
     }
     Ref text = own(PyObject_Str(m));
-    append_str(out, text.get());
+    append_str(out.text(), text.get());
 }
 
 // Calls f on each item of an iterable, a plain list or tuple without an iterator.
@@ -58,38 +61,38 @@ void each(PyObject* seq, F f) {
     if (PyErr_Occurred()) throw PythonErrorSet{};
 }
 
-void vertex(std::string& out, PyObject* v) {
+void vertex(TextSink& out, PyObject* v) {
     each(v, [&](PyObject* m, Py_ssize_t i) {
-        if (i > 0) out += ' ';
+        if (i > 0) out.put(' ');
         append_member(out, m);
     });
 }
 
-void vertex_group(std::string& out, PyObject* line) {
-    out += '(';
+void vertex_group(TextSink& out, PyObject* line) {
+    out.put('(');
     each(line, [&](PyObject* v, Py_ssize_t i) {
-        if (i > 0) out += ',';
+        if (i > 0) out.put(',');
         vertex(out, v);
     });
-    out += ')';
+    out.put(')');
 }
 
-void ring_group(std::string& out, PyObject* polygon) {
-    out += '(';
+void ring_group(TextSink& out, PyObject* polygon) {
+    out.put('(');
     each(polygon, [&](PyObject* ring, Py_ssize_t i) {
-        if (i > 0) out += ',';
+        if (i > 0) out.put(',');
         vertex_group(out, ring);
     });
-    out += ')';
+    out.put(')');
 }
 
 // A body: groups "(...)" of items joined by ",", vertex members by " ".
-void append_wkt_body(std::string& out, GeomType type, PyObject* coords) {
+void append_wkt_body(TextSink& out, GeomType type, PyObject* coords) {
     switch (type) {
         case GeomType::Point:
-            out += '(';
+            out.put('(');
             vertex(out, coords);
-            out += ')';
+            out.put(')');
             break;
         case GeomType::MultiPoint:
         case GeomType::LineString:
@@ -100,23 +103,27 @@ void append_wkt_body(std::string& out, GeomType type, PyObject* coords) {
             ring_group(out, coords);
             break;
         default:
-            out += '(';
+            out.put('(');
             each(coords, [&](PyObject* polygon, Py_ssize_t i) {
-                if (i > 0) out += ',';
+                if (i > 0) out.put(',');
                 ring_group(out, polygon);
             });
-            out += ')';
+            out.put(')');
     }
 }
 
 }  // namespace
 
 Ref wkt_text(GeomType type, PyObject* coords) {
-    std::string out = type_name(type);
-    for (char& ch : out) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
-    out += ' ';
+    ScratchText scratch;
+    std::string& text = scratch.text();
+    text = type_name(type);
+    for (char& ch : text) ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
+    text += ' ';
+    TextSink out(text);
     append_wkt_body(out, type, coords);
-    return str_of_utf8(out);
+    out.flush();
+    return str_of_utf8(text);
 }
 
 Ref wkt_collection_text(const std::vector<Ref>& member_texts) {
