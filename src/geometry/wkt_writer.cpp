@@ -68,23 +68,19 @@ void vertex(TextSink& out, PyObject* v) {
     });
 }
 
-void vertex_group(TextSink& out, PyObject* line) {
+// "(" items ")", joined by ",", each written by `inner`.
+template <class Inner>
+void group(TextSink& out, PyObject* items, Inner inner) {
     out.put('(');
-    each(line, [&](PyObject* v, Py_ssize_t i) {
+    each(items, [&](PyObject* item, Py_ssize_t i) {
         if (i > 0) out.put(',');
-        vertex(out, v);
+        inner(out, item);
     });
     out.put(')');
 }
 
-void ring_group(TextSink& out, PyObject* polygon) {
-    out.put('(');
-    each(polygon, [&](PyObject* ring, Py_ssize_t i) {
-        if (i > 0) out.put(',');
-        vertex_group(out, ring);
-    });
-    out.put(')');
-}
+void vertex_group(TextSink& out, PyObject* line) { group(out, line, vertex); }
+void ring_group(TextSink& out, PyObject* polygon) { group(out, polygon, vertex_group); }
 
 // A body: groups "(...)" of items joined by ",", vertex members by " ".
 void append_wkt_body(TextSink& out, GeomType type, PyObject* coords) {
