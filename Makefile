@@ -72,7 +72,10 @@ test-clang: venv
 	status=0; "$(PY)" -m pytest -q -p no:cacheprovider tests || status=$$?; \
 	rm -f src/tivenpy*.so; exit $$status
 
+# The peers are benchmark-only extras; a comparison whose peer is missing is skipped
+# (ogr2ogr comes from Debian's gdal-bin).
 bench: build
+	-"$(PY)" -m pip install -q pyproj shapely orjson
 	"$(PY)" benchmarks/bench.py
 
 clean:
