@@ -227,11 +227,14 @@ def line_sections(lines, fields=(), encoding="GB2312", attributes=None):
             2: attribute_section(list(fields), attributes, encoding)}
 
 
-def line_file(lines, fields=(), encoding="GB2312", attributes=None, valid=None, total=None,
-              **head_fields):
-    sections = line_sections(lines, fields, encoding, attributes)
+def record_file(kind, sections, items, valid=None, total=None, **head_fields):
+    """A point or line file: by default every item with flag 1 counts as valid, and slot 0 is empty."""
     if valid is None:
-        valid = sum(1 for line in lines if line.flag == 1)
+        valid = sum(1 for item in items if item.flag == 1)
     if total is None:
-        total = len(lines) + 1
-    return vector_file(LINE, sections, valid=valid, total=total, **head_fields)
+        total = len(items) + 1
+    return vector_file(kind, sections, valid=valid, total=total, **head_fields)
+
+
+def line_file(lines, fields=(), encoding="GB2312", attributes=None, **head_fields):
+    return record_file(LINE, line_sections(lines, fields, encoding, attributes), lines, **head_fields)

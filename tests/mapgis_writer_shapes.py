@@ -6,7 +6,7 @@ mapgis_writer; this module packs what is particular to points and polygons.
 
 import struct
 
-from mapgis_writer import POINT, POLYGON as POLYGON_FILE, attribute_section, vector_file
+from mapgis_writer import POINT, POLYGON as POLYGON_FILE, attribute_section, record_file, vector_file
 
 POINT_HEAD = "<1B1h1i2d8s1b1B"
 POINT_SLOT = 93
@@ -173,14 +173,8 @@ def point_sections(points, fields=(), encoding="GB2312", attributes=None):
             2: attribute_section(list(fields), attributes, encoding)}
 
 
-def point_file(points, fields=(), encoding="GB2312", attributes=None, valid=None, total=None,
-               **head_fields):
-    sections = point_sections(points, fields, encoding, attributes)
-    if valid is None:
-        valid = sum(1 for p in points if p.flag == 1)
-    if total is None:
-        total = len(points) + 1
-    return vector_file(POINT, sections, valid=valid, total=total, **head_fields)
+def point_file(points, fields=(), encoding="GB2312", attributes=None, **head_fields):
+    return record_file(POINT, point_sections(points, fields, encoding, attributes), points, **head_fields)
 
 
 def polygon_sections(parts, fields=(), encoding="GB2312", attributes=None):
