@@ -130,6 +130,23 @@ def test_subclass_table_and_operations_are_used():
     assert Projection.webMercator(x=1.0, y=0.0)[0] != Edited.webMercator(x=1.0, y=0.0)[0]
 
 
+class Logged(type):
+    def __getattribute__(cls, name):
+        if not name.startswith("__"):
+            type.__getattribute__(cls, "looked_up").append(name)
+        return super().__getattribute__(name)
+
+
+@pytest.mark.parametrize("call,names", [
+    (lambda P: P.gaussKruger(longitude=116.4, latitude=39.9), ["gaussKruger", "datum", "centralMeridian", "zone"]),
+    (lambda P: P.centralMeridian(116.4), ["centralMeridian", "zone"]),
+])
+def test_class_lookups_made_once_each(call, names):
+    P = Logged("P", (Projection,), {"looked_up": []})
+    call(P)
+    assert type.__getattribute__(P, "looked_up") == names
+
+
 def test_subclass_results_are_checked():
     class BadZone(Projection):
         @classmethod

@@ -84,11 +84,21 @@ Ref class_attribute(PyObject* cls, PyObject* name) {
     return own(PyObject_GetAttr(cls, name));
 }
 
+namespace {
+bool cached_entry_is(PyObject* owner, PyObject* name, PyObject* original) {
+    return original && plain_class(owner) && _PyType_Lookup(reinterpret_cast<PyTypeObject*>(owner), name) == original;
+}
+}  // namespace
+
+bool is_own_method(PyObject* owner, PyObject* name, PyObject* original) {
+    if (PyType_Check(owner)) return cached_entry_is(owner, name, original);
+    Ref found;
+    return is_own_method(owner, name, original, found);
+}
+
 bool is_own_method(PyObject* owner, PyObject* name, PyObject* original, Ref& found) {
     found.reset();
-    if (plain_class(owner) && original &&
-        _PyType_Lookup(reinterpret_cast<PyTypeObject*>(owner), name) == original)
-        return true;
+    if (cached_entry_is(owner, name, original)) return true;
     found = own(PyObject_GetAttr(owner, name));
     if (!original || PyType_Check(owner)) return false;
     PyObject* function = function_of(original);

@@ -118,13 +118,13 @@ inline ModuleState& state() { return g_state.value; }
 // first), once. When the answer is no, `found` holds `owner.<name>` for the
 // caller to use; a subclass override or a replacement is found that way.
 bool is_own_method(PyObject* owner, PyObject* name, PyObject* original, Ref& found);
+// The same question for a caller that looks the name up itself when the
+// answer is no: for a class it is answered from the type's attribute cache
+// alone, so no lookup is made twice; for an instance the lookup is made.
+bool is_own_method(PyObject* owner, PyObject* name, PyObject* original);
 // The entry `name` of the class's own dictionary (new reference; null if absent),
 // to be kept as `original` for is_own_method().
 Ref class_entry(PyObject* cls, PyObject* name);
-inline bool is_own_method(PyObject* owner, PyObject* name, PyObject* original) {
-    Ref found;
-    return is_own_method(owner, name, original, found);
-}
 
 // `cls.<name>` of a class (new reference): from the type's attribute cache
 // when the class has the plain metaclass and the entry is no descriptor,

@@ -736,9 +736,8 @@ void add_projection_class(ModuleState& st) {
     b.method(kLambert);
     st.Projection = b.finish();
     // While the class still holds these, calls through them are made directly.
-    PyObject* dict = reinterpret_cast<PyTypeObject*>(st.Projection.get())->tp_dict;
-    st.own_zone = borrowed(PyDict_GetItemWithError(dict, st.names.zone));
-    st.own_central_meridian = borrowed(PyDict_GetItemWithError(dict, st.names.centralMeridian));
+    st.own_zone = class_entry(st.Projection.get(), st.names.zone);
+    st.own_central_meridian = class_entry(st.Projection.get(), st.names.centralMeridian);
 }
 
 }  // namespace tiven
