@@ -50,27 +50,28 @@ run: venv
 test: build
 	"$(PY)" -m pytest -q tests
 
-# The sanitized module is built over the in-place one (so child interpreters of
-# the tests load it too) and removed afterwards, so the next `make build` relinks.
+# Another build of the module, swapped in over the in-place one (so child
+# interpreters of the tests load it too) and removed afterwards, so the next
+# `make build` relinks: swapped_build DIR CMAKE_ARGS ENV_FOR_PYTEST
+define swapped_build
+	rm -f src/tivenpy*.so
+	$(call cmake_build,$(1),$(2))
+	status=0; $(3) "$(PY)" -m pytest -q -p no:cacheprovider tests || status=$$?; \
+	rm -f src/tivenpy*.so; exit $$status
+endef
+
 # libstdc++ is preloaded with the runtime: python itself does not link it, and
 # ASan must find the real __cxa_throw at start-up.
 sanitize: venv
-	rm -f src/tivenpy*.so
-	$(call cmake_build,$(ASAN_BUILD),-DTIVEN_SANITIZE=ON)
-	status=0; \
-	LD_PRELOAD="$$(g++ -print-file-name=libasan.so):$$(g++ -print-file-name=libstdc++.so)" ASAN_OPTIONS=detect_leaks=0 \
-	  UBSAN_OPTIONS=print_stacktrace=1 TIVENPY_SANITIZE=1 \
-	  "$(PY)" -m pytest -q -p no:cacheprovider tests || status=$$?; \
-	rm -f src/tivenpy*.so; exit $$status
+	$(call swapped_build,$(ASAN_BUILD),-DTIVEN_SANITIZE=ON,\
+	  LD_PRELOAD="$$(g++ -print-file-name=libasan.so):$$(g++ -print-file-name=libstdc++.so)" \
+	  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 TIVENPY_SANITIZE=1)
 
-# A second compiler keeps the code portable; its module is swapped in like the
-# sanitized one. clang comes from Debian's packages when it is missing.
+# A second compiler keeps the code portable. clang comes from Debian's
+# packages when it is missing.
 test-clang: venv
 	command -v clang++ >/dev/null || { apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q clang >/dev/null; }
-	rm -f src/tivenpy*.so
-	$(call cmake_build,$(CLANG_BUILD),-DCMAKE_CXX_COMPILER=clang++)
-	status=0; "$(PY)" -m pytest -q -p no:cacheprovider tests || status=$$?; \
-	rm -f src/tivenpy*.so; exit $$status
+	$(call swapped_build,$(CLANG_BUILD),-DCMAKE_CXX_COMPILER=clang++,)
 
 # The peers are benchmark-only extras; a comparison whose peer is missing is skipped
 # (ogr2ogr comes from Debian's gdal-bin).
