@@ -182,6 +182,16 @@ def test_thrown_stop_iteration_as_in_a_python_generator(mode):
     assert next(g, "done") == "done"
 
 
+@pytest.mark.parametrize("args", [(), (ValueError, None, None, None)])
+def test_throw_argument_count_as_in_a_python_generator(args):
+    def refusal(g):
+        with pytest.raises(TypeError) as e:
+            g.throw(*args)
+        return str(e.value)
+
+    assert refusal(tivenpy.MapGrid.grid(40, 36, 114, 120, 6)) == refusal(_python_generator())
+
+
 class _Flag:
     def __bool__(self):
         return False

@@ -101,8 +101,8 @@ PyObject* close_method(PyObject* self, PyObject*) {
 PyObject* throw_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs) {
     auto* g = reinterpret_cast<GeneratorObject*>(self);
     if (nargs < 1 || nargs > 3) {
-        PyErr_Format(PyExc_TypeError, "throw expected at least 1 argument, got %zd", nargs);
         if (nargs > 3) PyErr_Format(PyExc_TypeError, "throw expected at most 3 arguments, got %zd", nargs);
+        else PyErr_Format(PyExc_TypeError, "throw expected at least 1 argument, got %zd", nargs);
         return nullptr;
     }
     if (nargs > 1 && PyErr_WarnEx(PyExc_DeprecationWarning,

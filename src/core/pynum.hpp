@@ -1,7 +1,7 @@
 // Python's number semantics for the pure cores: float text as `repr` gives it,
-// `round` (ties to even on the exact binary value), `'{:.Nf}'.format`, and
-// float floor division and modulo. Every result matches the interpreter's to
-// the last bit; the tests compare them against it.
+// `round` (ties to even on the exact binary value) and `'{:.Nf}'.format`.
+// Every result matches the interpreter's to the last bit; the tests compare
+// them against it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -31,19 +31,4 @@ double py_round(double x, long long ndigits);
 // OverflowError "cannot convert float infinity to integer".
 double py_round_int(double x);
 
-// x // y and x % y of Python floats; ZeroDivisionError as Python raises it.
-double py_floordiv(double x, double y);
-double py_mod(double x, double y);
-// x / y of Python floats: ZeroDivisionError "float division by zero".
-double py_div(double x, double y);
-
-}  // namespace tiven
-
-namespace tiven {
-// x ** y of Python floats, through libm's pow like the interpreter (never
-// folded into x*x by the compiler). Raises ZeroDivisionError for 0.0 to a
-// negative power and OverflowError when the result overflows; a negative base
-// with a fractional exponent raises ValueError (the interpreter would give a
-// complex number, which no caller here can use).
-double py_pow(double x, double y);
 }  // namespace tiven

@@ -9,19 +9,6 @@
 
 namespace tiven::mapgis {
 
-int64_t attribute_width(int64_t type_code) noexcept {
-    switch (type_code) {
-        case 1: case 8: return 1;
-        case 2: return 2;   // "<h"
-        case 3: return 4;   // "<l"
-        case 4: return 4;   // "f"
-        case 5: return 8;   // "d"
-        case 6: return 4;   // "<1H2B"
-        case 7: return 10;  // "<2B1d"
-        default: return 0;
-    }
-}
-
 namespace {
 // a-b-c with each part padded with zeros on the left to its width, as the
 // '0>' fill of a format pads (zeros go before a sign).

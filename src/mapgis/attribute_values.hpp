@@ -7,9 +7,6 @@
 
 namespace tiven::mapgis {
 
-// Bytes read for each stored field type; 0 for text (the field's own size).
-int64_t attribute_width(int64_t type_code) noexcept;
-
 // "{:0>4d}-{:0>2d}-{:0>2d}" of year, month, day.
 std::string format_date(unsigned year, unsigned month, unsigned day);
 // "{:0>2d}:{:0>2d}:{:0>6.3f}" of hour, minute, seconds.
