@@ -55,6 +55,7 @@ struct ThreadStack {
     uintptr_t high = 0;
     uintptr_t limit = 0;  // a level whose frame lies below this is refused
     int depth = 0;        // levels entered on this thread
+    int counted = 0;      // of those, the ones counted against the recursion limit
 };
 
 thread_local ThreadStack t_stack;
@@ -118,32 +119,46 @@ void look_up(ThreadStack& s) {
     throw PythonErrorSet{};
 }
 
-}  // namespace
-
-RecursionGuard::RecursionGuard(const char* where) {
+ThreadStack& this_thread_stack() {
     ThreadStack* s = &t_stack;
 #if defined(__GNUC__) || defined(__clang__)
     // Looked up once: the compiler would repeat the thread-local lookup after each call.
     __asm__("" : "+r"(s));
 #endif
     if (!s->looked) look_up(*s);
+    return *s;
+}
+
+}  // namespace
+
+RecursionGuard::RecursionGuard(const char* where, Counted counted) : counted_(counted == Counted::Yes) {
+    ThreadStack& s = this_thread_stack();
     uintptr_t here = stack_here();
     // One test on the common road: on the known stack, above the margin.
-    if (here - s->limit >= s->high - s->limit) {
-        bool on_stack = here >= s->low && here < s->high;
-        if (on_stack || s->depth >= kFallbackDepth) refuse(where);
+    if (here - s.limit >= s.high - s.limit) {
+        bool on_stack = here >= s.low && here < s.high;
+        if (on_stack || s.depth >= kFallbackDepth) refuse(where);
     }
     if (Py_EnterRecursiveCall(where)) throw PythonErrorSet{};
-    if (s->depth + 1 > Py_GetRecursionLimit()) {
+    if (counted_ && s.counted + 1 > Py_GetRecursionLimit()) {
         Py_LeaveRecursiveCall();
         refuse(where);
     }
-    ++s->depth;
+    ++s.depth;
+    s.counted += counted_;
 }
 
 RecursionGuard::~RecursionGuard() {
     --t_stack.depth;
+    t_stack.counted -= counted_;
     Py_LeaveRecursiveCall();
+}
+
+void RecursionGuard::reserve(const char* where, size_t bytes) {
+    ThreadStack& s = this_thread_stack();
+    uintptr_t here = stack_here();
+    if (here < s.low || here >= s.high) return;  // bounds unknown, or another stack
+    if (here < s.limit || here - s.limit < bytes) refuse(where);
 }
 
 }  // namespace tiven

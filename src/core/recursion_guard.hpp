@@ -1,5 +1,6 @@
 // The one guard of every recursive walk over caller data.
 #pragma once
+#include <cstddef>
 
 namespace tiven {
 
@@ -12,10 +13,23 @@ namespace tiven {
 // Errors are thrown (PythonErrorSet).
 class RecursionGuard {
 public:
-    explicit RecursionGuard(const char* where);
+    // Whether a level counts against sys.getrecursionlimit(). The levels of a
+    // text reader do not, as the json module's own do not: only the
+    // interpreter's C guard and the C stack limit them.
+    enum class Counted { Yes, No };
+
+    explicit RecursionGuard(const char* where, Counted counted = Counted::Yes);
     ~RecursionGuard();
     RecursionGuard(const RecursionGuard&) = delete;
     RecursionGuard& operator=(const RecursionGuard&) = delete;
+
+    // Refuses, as a level would be refused, a call that will spend `bytes` of
+    // C stack out of our sight (the json module's reader recursing over a
+    // deep text) when that much is not left above the margin.
+    static void reserve(const char* where, size_t bytes);
+
+private:
+    bool counted_;
 };
 
 }  // namespace tiven

@@ -5,6 +5,7 @@
 
 #include "core/boundary.hpp"
 #include "core/method.hpp"
+#include "core/recursion_guard.hpp"
 #include "geometry/geometry_dict.hpp"
 #include "geometry/sequence_items.hpp"
 
@@ -50,6 +51,7 @@ int known_repr_equal(PyObject* a, PyObject* b, int depth) {
     if (ta == &PyUnicode_Type) return PyUnicode_Compare(a, b) == 0;
     if (ta == &PyList_Type) {
         if (depth >= kMaxCompareDepth || PyList_GET_SIZE(a) != PyList_GET_SIZE(b)) return -1;
+        RecursionGuard level(" while comparing vertices", RecursionGuard::Counted::No);
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(a); ++i) {
             int r = known_repr_equal(PyList_GET_ITEM(a, i), PyList_GET_ITEM(b, i), depth + 1);
             if (r != 1) return r;

@@ -10,6 +10,9 @@ namespace tiven::geometry {
 // Handler: bool begin_array(); bool end_array(); bool begin_object();
 // bool end_object(); bool key(Span); bool string(Span); bool scalar(Span, TokenKind);
 // bool number(Span, const JsonNumber&) for a token that is a number.
+// Handler::Level(bool object) is made for each array or object entered and
+// held while it is read: the reader recurses, and a level may throw to stop
+// a text too deep for the thread's stack.
 template <class Handler>
 class JsonScanner {
 public:
@@ -80,7 +83,9 @@ private:
     }
 
     bool array(size_t& i, int depth) {
-        if (depth > kMaxDepth || !h_.begin_array()) return false;
+        if (depth > kMaxDepth) return false;
+        typename Handler::Level level(false);
+        if (!h_.begin_array()) return false;
         ++i;
         skip(i);
         if (i < t_.size() && t_[i] == U']') {
@@ -102,7 +107,9 @@ private:
     }
 
     bool object(size_t& i, int depth) {
-        if (depth > kMaxDepth || !h_.begin_object()) return false;
+        if (depth > kMaxDepth) return false;
+        typename Handler::Level level(true);
+        if (!h_.begin_object()) return false;
         ++i;
         skip(i);
         if (i < t_.size() && t_[i] == U'}') {

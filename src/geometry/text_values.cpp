@@ -10,6 +10,7 @@
 #include "core/json_text.hpp"
 #include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
+#include "core/recursion_guard.hpp"
 #include "geometry/json_scan.hpp"
 
 namespace tiven::geometry {
@@ -102,7 +103,37 @@ Ref token_value(Text t, Span s, TokenKind k) {
     return own(PyFloat_FromDouble(d));
 }
 
-Ref json_loads(PyObject* str) {
+constexpr const char* kInArray = " while decoding a JSON array from a unicode string";
+constexpr const char* kInObject = " while decoding a JSON object from a unicode string";
+// C stack the json module's reader spends on one level of nesting: about
+// 130 bytes in a release build of the interpreter, with room to spare.
+constexpr size_t kJsonLevelStack = 256;
+
+// The deepest nesting of arrays and objects in a text, brackets inside
+// strings not counted.
+size_t nesting_depth(Text t) {
+    size_t depth = 0, deepest = 0;
+    bool in_string = false;
+    for (size_t i = 0; i < t.size(); ++i) {
+        char32_t c = t[i];
+        if (in_string) {
+            if (c == U'\\') ++i;
+            else if (c == U'"') in_string = false;
+        } else if (c == U'"') {
+            in_string = true;
+        } else if (c == U'[' || c == U'{') {
+            if (++depth > deepest) deepest = depth;
+        } else if ((c == U']' || c == U'}') && depth > 0) {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+// json.loads(str). Its reader recurses without looking at the C stack, so a
+// text too deep for what is left of it is refused here instead.
+Ref json_loads(PyObject* str, Text t) {
+    RecursionGuard::reserve(kInArray, nesting_depth(t) * kJsonLevelStack);
     return own(PyObject_CallMethodOneArg(state().json.get(), state().names.loads, str));
 }
 
@@ -192,6 +223,16 @@ Ref rings_list(Text t, const Coords& c, size_t from, size_t to) {
 // Builds Python values from the scanner's events.
 class ValueBuilder {
 public:
+    // One level of the scanner, refused as the json module words it.
+    class Level {
+    public:
+        explicit Level(bool object)
+            : guard_(object ? kInObject : kInArray, RecursionGuard::Counted::No) {}
+
+    private:
+        RecursionGuard guard_;
+    };
+
     explicit ValueBuilder(Text t) : t_(t) {}
     Ref take() { return std::move(root_); }
 
@@ -262,7 +303,7 @@ Ref coords_value(Text t, const Coords& c) {
     } catch (const NotPlain&) {
         std::u32string text = coords_json(t, c);
         Ref str = str_of(text);
-        return json_loads(str.get());
+        return json_loads(str.get(), text);
     }
 }
 
@@ -270,7 +311,7 @@ Ref json_value(PyObject* str, Text t) {
     ValueBuilder builder(t);
     JsonScanner<ValueBuilder> scanner(t, builder);
     if (scanner.run()) return builder.take();
-    return json_loads(str);
+    return json_loads(str, t);
 }
 
 }  // namespace tiven::geometry
