@@ -60,18 +60,6 @@ struct ThreadStack {
 
 thread_local ThreadStack t_stack;
 
-uintptr_t stack_here() {
-#if defined(__GNUC__) || defined(__clang__)
-    // The real frame, also where AddressSanitizer moves locals to a heap stack.
-    return reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-#elif defined(_MSC_VER)
-    return reinterpret_cast<uintptr_t>(_AddressOfReturnAddress());
-#else
-    volatile char probe = 0;
-    return reinterpret_cast<uintptr_t>(&probe);
-#endif
-}
-
 // The calling thread's stack as [low, high), stacks growing down; false when unknown.
 bool stack_bounds(uintptr_t& low, uintptr_t& high) {
 #if defined(_WIN32)
@@ -114,11 +102,6 @@ void look_up(ThreadStack& s) {
     s.limit = low + margin;
 }
 
-[[noreturn]] void refuse(const char* where) {
-    PyErr_Format(PyExc_RecursionError, "maximum recursion depth exceeded%s", where);
-    throw PythonErrorSet{};
-}
-
 ThreadStack& this_thread_stack() {
     ThreadStack* s = &t_stack;
 #if defined(__GNUC__) || defined(__clang__)
@@ -152,6 +135,17 @@ RecursionGuard::~RecursionGuard() {
     --t_stack.depth;
     t_stack.counted -= counted_;
     Py_LeaveRecursiveCall();
+}
+
+void RecursionGuard::refuse(const char* where) {
+    PyErr_Format(PyExc_RecursionError, "maximum recursion depth exceeded%s", where);
+    throw PythonErrorSet{};
+}
+
+RecursionGuard::Floor::Floor() {
+    ThreadStack& s = this_thread_stack();
+    uintptr_t here = stack_here();
+    floor_ = here >= s.low && here < s.high ? s.limit : 0;
 }
 
 void RecursionGuard::reserve(const char* where, size_t bytes) {

@@ -1,8 +1,26 @@
 // The one guard of every recursive walk over caller data.
 #pragma once
 #include <cstddef>
+#include <cstdint>
+
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
 
 namespace tiven {
+
+// The calling frame's address on the C stack.
+inline uintptr_t stack_here() {
+#if defined(__GNUC__) || defined(__clang__)
+    // The real frame, also where AddressSanitizer moves locals to a heap stack.
+    return reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+#elif defined(_MSC_VER)
+    return reinterpret_cast<uintptr_t>(_AddressOfReturnAddress());
+#else
+    volatile char probe = 0;
+    return reinterpret_cast<uintptr_t>(&probe);
+#endif
+}
 
 // One level of a recursive walk. A level is refused with RecursionError
 // ("maximum recursion depth exceeded" + where) when the interpreter's own C
@@ -27,6 +45,23 @@ public:
     // C stack out of our sight (the json module's reader recursing over a
     // deep text) when that much is not left above the margin.
     static void reserve(const char* where, size_t bytes);
+
+    // The guard of a reader that bounds its own depth and calls no code
+    // while it recurses: the stack left is found once, so that each level
+    // costs a comparison. Levels are refused as a RecursionGuard's would be
+    // for the stack; where the stack is unknown, the reader's bound holds.
+    class Floor {
+    public:
+        Floor();
+        void check(const char* where) const {
+            if (stack_here() < floor_) refuse(where);
+        }
+
+    private:
+        uintptr_t floor_;
+    };
+
+    [[noreturn]] static void refuse(const char* where);
 
 private:
     bool counted_;

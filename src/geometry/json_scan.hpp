@@ -10,9 +10,8 @@ namespace tiven::geometry {
 // Handler: bool begin_array(); bool end_array(); bool begin_object();
 // bool end_object(); bool key(Span); bool string(Span); bool scalar(Span, TokenKind);
 // bool number(Span, const JsonNumber&) for a token that is a number.
-// Handler::Level(bool object) is made for each array or object entered and
-// held while it is read: the reader recurses, and a level may throw to stop
-// a text too deep for the thread's stack.
+// The reader recurses: begin_array and begin_object may throw to stop a text
+// too deep for the thread's stack.
 template <class Handler>
 class JsonScanner {
 public:
@@ -83,9 +82,7 @@ private:
     }
 
     bool array(size_t& i, int depth) {
-        if (depth > kMaxDepth) return false;
-        typename Handler::Level level(false);
-        if (!h_.begin_array()) return false;
+        if (depth > kMaxDepth || !h_.begin_array()) return false;
         ++i;
         skip(i);
         if (i < t_.size() && t_[i] == U']') {
@@ -107,9 +104,7 @@ private:
     }
 
     bool object(size_t& i, int depth) {
-        if (depth > kMaxDepth) return false;
-        typename Handler::Level level(true);
-        if (!h_.begin_object()) return false;
+        if (depth > kMaxDepth || !h_.begin_object()) return false;
         ++i;
         skip(i);
         if (i < t_.size() && t_[i] == U'}') {

@@ -223,21 +223,18 @@ Ref rings_list(Text t, const Coords& c, size_t from, size_t to) {
 // Builds Python values from the scanner's events.
 class ValueBuilder {
 public:
-    // One level of the scanner, refused as the json module words it.
-    class Level {
-    public:
-        explicit Level(bool object)
-            : guard_(object ? kInObject : kInArray, RecursionGuard::Counted::No) {}
-
-    private:
-        RecursionGuard guard_;
-    };
-
     explicit ValueBuilder(Text t) : t_(t) {}
     Ref take() { return std::move(root_); }
 
-    bool begin_array() { return open(own(PyList_New(0))); }
-    bool begin_object() { return open(own(PyDict_New())); }
+    // Each level the scanner enters, refused as the json module words it.
+    bool begin_array() {
+        floor_.check(kInArray);
+        return open(own(PyList_New(0)));
+    }
+    bool begin_object() {
+        floor_.check(kInObject);
+        return open(own(PyDict_New()));
+    }
     bool end_array() { return close(); }
     bool end_object() { return close(); }
     bool key(Span s) {
@@ -254,6 +251,7 @@ public:
 
 private:
     Text t_;
+    RecursionGuard::Floor floor_;
     std::vector<Ref> stack_;
     std::vector<Ref> keys_;
     Ref root_;
