@@ -146,6 +146,28 @@ print('then', src.tivenpy.__version__, sorted(src.tivenpy.__all__) == sorted(src
     assert out.stdout.split("\n")[:2] == ["failed True False", "then 2025.9.10 True"]
 
 
+def test_second_interpreter_is_refused():
+    # The first interpreter's table watcher must outlive the refusal.
+    pytest.importorskip("_testcapi")
+    code = """
+import sys, _testcapi
+sys.path.insert(0, sys.argv[1])
+from src.tivenpy import Projection as P
+P.webMercator(x=1.0, y=0.0)
+child = ("import sys\\nsys.path.insert(0, %r)\\ntry:\\n    import src.tivenpy\\n"
+         "except ImportError as e:\\n    print('refused', e, flush=True)\\n") % sys.argv[1]
+print(_testcapi.run_in_subinterp(child), flush=True)
+P.datum[1984] = P.CRS(1.0, 0.0, 'unit', 'unit sphere', 'unit')
+print(P.webMercator(x=1.0, y=0.0)[0])
+"""
+    root = str(__import__("pathlib").Path(tivenpy.__file__).parent.parent)
+    out = subprocess.run([sys.executable, "-c", code, root], capture_output=True, text=True)
+    assert out.returncode == 0, out.stderr
+    assert out.stdout.split("\n")[:3] == [
+        "refused Interpreter change detected - this module can only be loaded into one interpreter per process.",
+        "0", "57.29577951308232"]
+
+
 def test_loads_docstring_example_runs():
     import doctest
 

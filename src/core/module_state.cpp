@@ -55,6 +55,18 @@ int ModuleState::traverse(visitproc visit, void* arg) {
 }
 
 void ModuleState::clear() {
+    // The dict watcher is one of the interpreter's few slots: given back, so
+    // that a start-up tried again after a failure does not take a second. Only
+    // the one interpreter the module accepts gets here (a failed start-up: the
+    // state is never destroyed and the module has no free); with no thread
+    // state there is no interpreter left to give it back to.
+    if (datum_watcher >= 0 && PyThreadState_GetUnchecked()) {
+        if (pristine_datum.table && PyDict_Unwatch(datum_watcher, pristine_datum.table) < 0) PyErr_Clear();
+        if (PyDict_ClearWatcher(datum_watcher) < 0) PyErr_Clear();
+    }
+    datum_watcher = -1;
+    pristine_datum = {};
+    projection_facts = {};
     module = nullptr;
     held.reset();
     for_each_ref(*this, [](Ref& r) { r.reset(); });

@@ -1,8 +1,9 @@
 // What the module owns for its lifetime, in one place: the standard modules
 // and built-ins it calls, its classes, the interned names the bindings look
-// up, and the objects they make once (patterns, constants, the methods as the
-// classes were made). One process serves one interpreter, so one instance; a
-// failed start-up resets all of it.
+// up, the objects they make once (patterns, constants, the methods as the
+// classes were made), and what they keep borrowed while it is unchanged. One
+// process serves one interpreter, so one instance; a failed start-up resets
+// all of it.
 #pragma once
 #include <Python.h>
 
@@ -48,6 +49,22 @@ struct InternedNames {
 #undef TIVEN_DECLARE_NAME
 };
 
+// Projection's `datum` dict as the class was made with it, and its record of
+// each reference system (in `crs_years` order), while the dict is unchanged:
+// borrowed, let go by a dict watcher at its first change or when it goes.
+struct PristineDatum {
+    PyObject* table = nullptr;
+    PyObject* records[4] = {};
+};
+
+// What Projection's calls look up on a class that only a change of the class
+// can change, kept for one class at its version tag.
+struct ProjectionClassFacts {
+    unsigned int tag = 0;
+    PyObject* datum = nullptr;  // borrowed: the unchanged class holds it
+    bool own_meridian = false;
+};
+
 struct ModuleState {
     PyObject* module = nullptr;  // borrowed: `held` owns it
     // Owned for the life of the process, so that a later import after the
@@ -84,6 +101,11 @@ struct ModuleState {
     // MapGrid's methods and letter tables (mapcode, mapword, mapword5000, scalecode) as the class was made
     Ref own_map, own_parse, own_corner1000000, own_letter_tables[4];
     Ref dumps_kwnames[2];      // json.dumps keywords, without and with indent
+
+    // borrowed, kept while what holds them is unchanged (projection_binding.cpp)
+    PristineDatum pristine_datum;
+    ProjectionClassFacts projection_facts;
+    int datum_watcher = -1;    // the interpreter's dict watcher id, once added
 
     constexpr ModuleState() = default;
     ModuleState(const ModuleState&) = delete;

@@ -247,14 +247,6 @@ private:
 
 // ---- shared helpers ----------------------------------------------------------
 
-const FeatureKeys& feature_keys() {
-    static const FeatureKeys k{interned("type"), interned("Feature"), interned("subType"), interned("id"),
-                               interned("geometry"), interned("coordinates"), interned("style"),
-                               interned("properties"), interned("timeStamp"), interned("LineString"),
-                               interned("Point"), interned("Polygon")};
-    return k;
-}
-
 namespace {
 // `Start` of entry n of self._featureDataHeads.
 int64_t data_section_start(PyObject* self, Py_ssize_t n) {
@@ -366,7 +358,7 @@ bool read_line_parts(const FeatureContext& ctx, int64_t index, LineFeatureParts&
 Ref read_line_feature(const FeatureContext& ctx, int64_t index, long long id) {
     LineFeatureParts parts;
     if (!read_line_parts(ctx, index, parts, false)) return Ref();
-    const FeatureKeys& k = feature_keys();
+    const InternedNames& k = names();
     Ref geometry = own(PyDict_New());
     check(PyDict_SetItem(geometry.get(), k.type, k.LineString));
     check(PyDict_SetItem(geometry.get(), k.coordinates, vertex_list(parts.coordinates).get()));

@@ -105,11 +105,4 @@ Ref read_point_feature(const FeatureContext& ctx, int64_t index, long long id);
 void start_polygon_kind(const FeatureContext& ctx);
 Ref read_polygon_feature(const FeatureContext& ctx, int64_t index, long long id);
 
-// Interned key strings shared by the kinds (made once, never released).
-struct FeatureKeys {
-    PyObject *type, *Feature, *subType, *id, *geometry, *coordinates, *style, *properties,
-        *timeStamp, *LineString, *Point, *Polygon;
-};
-const FeatureKeys& feature_keys();
-
 }  // namespace tiven::mapgis

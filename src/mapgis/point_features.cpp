@@ -1,5 +1,6 @@
 // Point branch of the feature generator: one Point feature per valid record,
 // with the style of its subtype.
+#include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
 #include "mapgis/feature_kinds.hpp"
 #include "mapgis/point_records.hpp"
@@ -25,7 +26,7 @@ Ref style_value(const FeatureContext& ctx, const StyleEntry& e, const PointStyle
 }  // namespace
 
 Ref read_point_feature(const FeatureContext& ctx, int64_t index, long long id) {
-    const FeatureKeys& k = feature_keys();
+    const InternedNames& k = state().names;
     PointRecordReader reader(ctx.file(), ctx.section_start(0));
     const PointHead head = reader.read_head(index);
     if (head.flag != 1) return Ref();

@@ -1,5 +1,6 @@
 // Polygon branch of the feature generator: rings chained from the arcs of
 // each valid polygon record, the fill style of the record.
+#include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
 #include "mapgis/feature_kinds.hpp"
 #include "mapgis/polygon_rings.hpp"
@@ -11,7 +12,7 @@ void start_polygon_kind(const FeatureContext& ctx) {
 }
 
 Ref read_polygon_feature(const FeatureContext& ctx, int64_t index, long long id) {
-    const FeatureKeys& k = feature_keys();
+    const InternedNames& k = state().names;
     const PolygonRecord record = read_polygon_record(ctx.file(), ctx.section_start(8), index);
     if (record.flag != 1) return Ref();
 

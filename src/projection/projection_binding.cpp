@@ -167,29 +167,25 @@ PyObject* table_key(PyObject* crs) {
 // dict watcher lets it go at its first change, or when it goes). Its keys are
 // then the module's own ints and texts, so a lookup in it runs no code of the
 // caller's, and the answer is known: the record of a year, none for another
-// int.
-struct PristineTable {
-    PyObject* table = nullptr;                                        // borrowed
-    PyObject* records[std::size(projection::kReferenceSystems)] = {};  // borrowed: the table holds them
-};
-PristineTable g_pristine;
+// int. Kept in the state.
+static_assert(std::extent_v<decltype(PristineDatum::records)> == projection::kReferenceSystems.size());
 
 int forget_pristine_table(PyDict_WatchEvent, PyObject* dict, PyObject*, PyObject*) {
-    if (dict == g_pristine.table) g_pristine = PristineTable{};
+    PristineDatum& pristine = state().pristine_datum;
+    if (dict == pristine.table) pristine = PristineDatum{};
     return 0;
 }
 
 // Without a watcher (the interpreter has a few only) every lookup is made.
-void watch_table(PyObject* table) {
-    static int watcher = -1;
-    if (watcher < 0) watcher = PyDict_AddWatcher(forget_pristine_table);
-    if (watcher < 0 || PyDict_Watch(watcher, table) < 0) {
+void watch_table(ModuleState& st, PyObject* table) {
+    if (st.datum_watcher < 0) st.datum_watcher = PyDict_AddWatcher(forget_pristine_table);
+    if (st.datum_watcher < 0 || PyDict_Watch(st.datum_watcher, table) < 0) {
         PyErr_Clear();
         return;
     }
     for (size_t i = 0; i < projection::kReferenceSystems.size(); ++i)
-        g_pristine.records[i] = PyDict_GetItemWithError(table, state().crs_years[i].get());
-    g_pristine.table = table;
+        st.pristine_datum.records[i] = PyDict_GetItemWithError(table, st.crs_years[i].get());
+    st.pristine_datum.table = table;
 }
 
 // The KeyError of table[crs].
@@ -205,26 +201,21 @@ void watch_table(PyObject* table) {
 // tag: the interpreter gives a class a new tag whenever it or a base is
 // changed, and never gives one twice. A class of another metaclass, or one
 // without a tag, is asked every time.
-struct ClassFacts {
-    unsigned int tag = 0;
-    PyObject* datum = nullptr;  // borrowed: the unchanged class holds it
-    bool own_meridian = false;
-};
-ClassFacts g_class_facts;
-
-// The facts kept for `cls`, emptied first if they describe another class or
-// version; null when there is no tag to keep them by.
-ClassFacts* facts_for(PyObject* cls) {
+//
+// The facts kept for `cls` (in the state), emptied first if they describe
+// another class or version; null when there is no tag to keep them by.
+ProjectionClassFacts* facts_for(PyObject* cls) {
     if (!Py_IS_TYPE(cls, &PyType_Type)) return nullptr;
     const unsigned int tag = reinterpret_cast<PyTypeObject*>(cls)->tp_version_tag;
     if (tag == 0) return nullptr;
-    if (g_class_facts.tag != tag) g_class_facts = ClassFacts{.tag = tag};
-    return &g_class_facts;
+    ProjectionClassFacts& facts = state().projection_facts;
+    if (facts.tag != tag) facts = ProjectionClassFacts{.tag = tag};
+    return &facts;
 }
 
 // cls.datum
 Ref datum_table(PyObject* cls) {
-    ClassFacts* facts = facts_for(cls);
+    ProjectionClassFacts* facts = facts_for(cls);
     if (!facts) return class_attribute(cls, names().datum);
     if (!facts->datum) {
         PyObject* entry = _PyType_Lookup(reinterpret_cast<PyTypeObject*>(cls), names().datum);
@@ -237,7 +228,7 @@ Ref datum_table(PyObject* cls) {
 // Are cls.centralMeridian and cls.zone still the module's own?
 bool own_meridian(PyObject* cls) {
     const ModuleState& st = state();
-    ClassFacts* facts = facts_for(cls);
+    ProjectionClassFacts* facts = facts_for(cls);
     if (facts && facts->own_meridian) return true;
     // For a class, a yes comes from the type's attribute cache alone.
     const bool own = is_own_method(cls, st.names.centralMeridian, st.own_central_meridian.get()) &&
@@ -248,7 +239,7 @@ bool own_meridian(PyObject* cls) {
 
 // crs in cls.datum
 bool in_table(PyObject* table, PyObject* crs) {
-    if (table == g_pristine.table && PyLong_CheckExact(crs)) return system_of(crs) >= 0;
+    if (table == state().pristine_datum.table && PyLong_CheckExact(crs)) return system_of(crs) >= 0;
     if (PyDict_CheckExact(table)) return check(PyDict_Contains(table, table_key(crs))) != 0;
     return check(PySequence_Contains(table, crs)) != 0;
 }
@@ -257,10 +248,11 @@ bool in_table(PyObject* table, PyObject* crs) {
 // that subscription raises, without a second lookup.
 Ref record(PyObject* cls, PyObject* crs) {
     Ref table = datum_table(cls);
-    if (table.get() == g_pristine.table && PyLong_CheckExact(crs)) {
+    const PristineDatum& pristine = state().pristine_datum;
+    if (table.get() == pristine.table && PyLong_CheckExact(crs)) {
         const long i = system_of(crs);
         if (i < 0) missing_key(crs);
-        return Ref::borrow(g_pristine.records[i]);
+        return Ref::borrow(pristine.records[i]);
     }
     if (!PyDict_CheckExact(table.get())) return own(PyObject_GetItem(table.get(), crs));
     if (PyObject* rec = PyDict_GetItemWithError(table.get(), table_key(crs))) return Ref::borrow(rec);
@@ -724,7 +716,7 @@ void add_projection_class(ModuleState& st) {
     Ref crs = make_crs_class();
     b.attr("CRS", crs.copy());
     Ref table = make_datum(crs.get(), st.crs_years);
-    watch_table(table.get());
+    watch_table(st, table.get());
     b.attr("datum", std::move(table));
     b.method(kAngle);
     b.method(kGeodesics);
