@@ -3,6 +3,7 @@
 #   make test      - build the module in place from this tree and run the tests
 #   make sanitize  - the same suite against an AddressSanitizer + UBSan build
 #   make test-clang - the same suite against a clang++ build
+#   make test-windows - the pure cores cross-compiled for Windows, the file layer run under Wine
 #   make bench     - the benchmarks under benchmarks/
 # Every path is quoted: the clone may live in a folder whose name has blanks.
 
@@ -25,7 +26,7 @@ define cmake_build
 	"$(VENV)/bin/cmake" --build "$(1)"
 endef
 
-.PHONY: venv build run test sanitize test-clang bench clean
+.PHONY: venv build run test sanitize test-clang test-windows bench clean
 
 $(VENV)/.ready: pyproject.toml
 	@if [ -z "$(PYTHON313)" ]; then echo "CPython 3.13 not found (python3.13 on PATH or under ~/.pyenv/versions)"; exit 1; fi
@@ -72,6 +73,15 @@ sanitize: venv
 test-clang: venv
 	command -v clang++ >/dev/null || { apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q clang >/dev/null; }
 	$(call swapped_build,$(CLANG_BUILD),-DCMAKE_CXX_COMPILER=clang++,)
+
+# The binding needs a Windows CPython, which cannot be had here; everything
+# below it is checked for Windows with Debian's cross compiler and Wine,
+# installed when they are missing.
+test-windows: venv
+	command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null || { apt-get update -q && \
+	  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends -o DPkg::Lock::Timeout=300 \
+	    g++-mingw-w64-x86-64-posix wine wine64 >/dev/null; }
+	bash tests/windows/cross_check.sh "$(PY)"
 
 # The peers are benchmark-only extras; a comparison whose peer is missing is skipped
 # (ogr2ogr comes from Debian's gdal-bin).
