@@ -148,6 +148,10 @@ RecursionGuard::Floor::Floor() {
     floor_ = here >= s.low && here < s.high ? s.limit : 0;
 }
 
+void RecursionGuard::Floor::check(const char* where) const {
+    if (stack_here() < floor_) refuse(where);
+}
+
 void RecursionGuard::reserve(const char* where, size_t bytes) {
     ThreadStack& s = this_thread_stack();
     uintptr_t here = stack_here();
