@@ -5,6 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #if defined(_WIN32)
 #ifndef WIN32_LEAN_AND_MEAN
@@ -20,6 +23,7 @@
 #endif
 
 #include "core/error.hpp"
+#include "core/pyref.hpp"
 
 namespace tiven {
 
@@ -55,10 +59,21 @@ struct ThreadStack {
     uintptr_t high = 0;
     uintptr_t limit = 0;  // a level whose frame lies below this is refused
     int depth = 0;        // levels entered on this thread
-    int counted = 0;      // of those, the ones counted against the recursion limit
 };
 
 thread_local ThreadStack t_stack;
+
+uintptr_t stack_here() {
+#if defined(__GNUC__) || defined(__clang__)
+    // The real frame, also where AddressSanitizer moves locals to a heap stack.
+    return reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+#elif defined(_MSC_VER)
+    return reinterpret_cast<uintptr_t>(_AddressOfReturnAddress());
+#else
+    volatile char probe = 0;
+    return reinterpret_cast<uintptr_t>(&probe);
+#endif
+}
 
 // The calling thread's stack as [low, high), stacks growing down; false when unknown.
 bool stack_bounds(uintptr_t& low, uintptr_t& high) {
@@ -112,9 +127,86 @@ ThreadStack& this_thread_stack() {
     return *s;
 }
 
+[[noreturn]] void refuse(const char* where) {
+    PyErr_Format(PyExc_RecursionError, "maximum recursion depth exceeded%s", where);
+    throw PythonErrorSet{};
+}
+
+// C stack the interpreter's own walks spend on one level: about 130 bytes for
+// the json module's reader and 145 for repr of a list in a release build,
+// with room to spare.
+constexpr size_t kInterpreterLevelStack = 192;
+
+// How many levels of the interpreter's own walks the C stack left holds;
+// SIZE_MAX where they cannot run out of it: the bounds are unknown, or the
+// walk refuses by itself (its C count runs out) before the stack does, as in
+// the main thread, so that its own answer stands.
+size_t interpreter_levels_left() {
+    ThreadStack& s = this_thread_stack();
+    uintptr_t here = stack_here();
+    if (here < s.low || here >= s.high) return SIZE_MAX;  // bounds unknown, or another stack
+    const int remaining = PyThreadState_Get()->c_recursion_remaining;
+    if (here < s.limit) return 0;
+    const size_t fit = (here - s.limit) / kInterpreterLevelStack;
+    return remaining <= 0 || fit >= static_cast<size_t>(remaining) ? SIZE_MAX : fit;
+}
+
+bool is_container(PyObject* o) {
+    return PyList_Check(o) || PyTuple_Check(o) || PyDict_Check(o) || PyAnySet_Check(o);
+}
+
+// The deepest nesting of containers in `root`, walked without recursing, or
+// a depth past `cap` once one is found. A container already on the path is
+// not entered again, as repr shows it as "[...]". Nothing here runs code of
+// the caller's, so what is borrowed stays.
+size_t container_depth(PyObject* root, size_t cap) {
+    struct Level {
+        explicit Level(PyObject* c) : container(c) {}
+        PyObject* container;
+        Py_ssize_t next = 0;  // index, or dict position
+        Ref items;                  // a set's iterator
+        PyObject* value = nullptr;  // a dict's value, after its key
+    };
+    std::vector<Level> path;
+    std::unordered_set<PyObject*> on_path;
+    size_t deepest = 0;
+    auto enter = [&](PyObject* o) {
+        if (!is_container(o) || !on_path.insert(o).second) return;
+        path.emplace_back(o);
+        if (PyAnySet_Check(o)) path.back().items = own(PyObject_GetIter(o));
+        if (path.size() > deepest) deepest = path.size();
+    };
+    enter(root);
+    while (!path.empty() && deepest <= cap) {
+        Level& l = path.back();
+        PyObject* child = nullptr;
+        Ref held;
+        if (PyList_Check(l.container)) {
+            if (l.next < PyList_GET_SIZE(l.container)) child = PyList_GET_ITEM(l.container, l.next++);
+        } else if (PyTuple_Check(l.container)) {
+            if (l.next < PyTuple_GET_SIZE(l.container)) child = PyTuple_GET_ITEM(l.container, l.next++);
+        } else if (PyDict_Check(l.container)) {
+            PyObject* key;
+            if (l.value) child = std::exchange(l.value, nullptr);
+            else if (PyDict_Next(l.container, &l.next, &key, &l.value)) child = key;
+        } else {
+            held = Ref::steal(PyIter_Next(l.items.get()));
+            if (!held && PyErr_Occurred()) throw PythonErrorSet{};
+            child = held.get();
+        }
+        if (child) {
+            enter(child);
+            continue;
+        }
+        on_path.erase(path.back().container);
+        path.pop_back();
+    }
+    return deepest;
+}
+
 }  // namespace
 
-RecursionGuard::RecursionGuard(const char* where, Counted counted) : counted_(counted == Counted::Yes) {
+RecursionGuard::RecursionGuard(const char* where) {
     ThreadStack& s = this_thread_stack();
     uintptr_t here = stack_here();
     // One test on the common road: on the known stack, above the margin.
@@ -123,23 +215,16 @@ RecursionGuard::RecursionGuard(const char* where, Counted counted) : counted_(co
         if (on_stack || s.depth >= kFallbackDepth) refuse(where);
     }
     if (Py_EnterRecursiveCall(where)) throw PythonErrorSet{};
-    if (counted_ && s.counted + 1 > Py_GetRecursionLimit()) {
+    if (s.depth + 1 > Py_GetRecursionLimit()) {
         Py_LeaveRecursiveCall();
         refuse(where);
     }
     ++s.depth;
-    s.counted += counted_;
 }
 
 RecursionGuard::~RecursionGuard() {
     --t_stack.depth;
-    t_stack.counted -= counted_;
     Py_LeaveRecursiveCall();
-}
-
-void RecursionGuard::refuse(const char* where) {
-    PyErr_Format(PyExc_RecursionError, "maximum recursion depth exceeded%s", where);
-    throw PythonErrorSet{};
 }
 
 RecursionGuard::Floor::Floor() {
@@ -152,11 +237,14 @@ void RecursionGuard::Floor::check(const char* where) const {
     if (stack_here() < floor_) refuse(where);
 }
 
-void RecursionGuard::reserve(const char* where, size_t bytes) {
-    ThreadStack& s = this_thread_stack();
-    uintptr_t here = stack_here();
-    if (here < s.low || here >= s.high) return;  // bounds unknown, or another stack
-    if (here < s.limit || here - s.limit < bytes) refuse(where);
+void RecursionGuard::reserve(const char* where, size_t levels) {
+    if (levels > interpreter_levels_left()) refuse(where);
+}
+
+void RecursionGuard::reserve_text(const char* where, PyObject* value) {
+    if (!is_container(value)) return;
+    const size_t left = interpreter_levels_left();
+    if (left != SIZE_MAX && container_depth(value, left) > left) refuse(where);
 }
 
 }  // namespace tiven

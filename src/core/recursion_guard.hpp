@@ -3,24 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <intrin.h>
-#endif
+struct _object;  // PyObject, without the interpreter's headers
 
 namespace tiven {
-
-// The calling frame's address on the C stack.
-inline uintptr_t stack_here() {
-#if defined(__GNUC__) || defined(__clang__)
-    // The real frame, also where AddressSanitizer moves locals to a heap stack.
-    return reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-#elif defined(_MSC_VER)
-    return reinterpret_cast<uintptr_t>(_AddressOfReturnAddress());
-#else
-    volatile char probe = 0;
-    return reinterpret_cast<uintptr_t>(&probe);
-#endif
-}
 
 // One level of a recursive walk. A level is refused with RecursionError
 // ("maximum recursion depth exceeded" + where) when the interpreter's own C
@@ -31,25 +16,25 @@ inline uintptr_t stack_here() {
 // Errors are thrown (PythonErrorSet).
 class RecursionGuard {
 public:
-    // Whether a level counts against sys.getrecursionlimit(). The levels of a
-    // text reader do not, as the json module's own do not: only the
-    // interpreter's C guard and the C stack limit them.
-    enum class Counted { Yes, No };
-
-    explicit RecursionGuard(const char* where, Counted counted = Counted::Yes);
+    explicit RecursionGuard(const char* where);
     ~RecursionGuard();
     RecursionGuard(const RecursionGuard&) = delete;
     RecursionGuard& operator=(const RecursionGuard&) = delete;
 
-    // Refuses, as a level would be refused, a call that will spend `bytes` of
-    // C stack out of our sight (the json module's reader recursing over a
-    // deep text) when that much is not left above the margin.
-    static void reserve(const char* where, size_t bytes);
+    // Refuses, as a level would be refused, a call into one of the
+    // interpreter's own recursive walks that does not look at the C stack
+    // (the json module's reader, repr and str of nested containers) when
+    // `levels` of it would not fit in what is left above the margin.
+    static void reserve(const char* where, size_t levels);
+    // reserve() for repr, str or format of a caller's value: its levels are
+    // the nesting of the lists, tuples, dicts and sets in it.
+    static void reserve_text(const char* where, _object* value);
 
-    // The guard of a reader that bounds its own depth and calls no code
-    // while it recurses: the stack left is found once, so that each level
-    // costs a comparison. Levels are refused as a RecursionGuard's would be
-    // for the stack; where the stack is unknown, the reader's bound holds.
+    // The guard of a walk that bounds its own depth and calls no code while
+    // it recurses: the stack left is found once, so that each level costs a
+    // call and a comparison, and no level is counted against the recursion
+    // limit (as the json module's reader counts none). Where the stack is
+    // unknown, the walk's own bound holds.
     class Floor {
     public:
         Floor();
@@ -61,11 +46,6 @@ public:
     private:
         uintptr_t floor_;
     };
-
-    [[noreturn]] static void refuse(const char* where);
-
-private:
-    bool counted_;
 };
 
 }  // namespace tiven

@@ -5,6 +5,7 @@
 
 #include "core/boundary.hpp"
 #include "core/method.hpp"
+#include "core/pyvalues.hpp"
 #include "core/recursion_guard.hpp"
 #include "geometry/geometry_dict.hpp"
 #include "geometry/sequence_items.hpp"
@@ -51,7 +52,7 @@ int known_repr_equal(PyObject* a, PyObject* b, int depth) {
     if (ta == &PyUnicode_Type) return PyUnicode_Compare(a, b) == 0;
     if (ta == &PyList_Type) {
         if (depth >= kMaxCompareDepth || PyList_GET_SIZE(a) != PyList_GET_SIZE(b)) return -1;
-        RecursionGuard level(" while comparing vertices", RecursionGuard::Counted::No);
+        RecursionGuard::Floor().check(" while comparing vertices");
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(a); ++i) {
             int r = known_repr_equal(PyList_GET_ITEM(a, i), PyList_GET_ITEM(b, i), depth + 1);
             if (r != 1) return r;
@@ -68,8 +69,8 @@ bool texts_equal(PyObject* a, PyObject* b) {
 bool repr_equal(PyObject* a, PyObject* b) {
     int r = known_repr_equal(a, b, 0);
     if (r >= 0) return r == 1;
-    Ref ra = own(PyObject_Repr(a));
-    Ref rb = own(PyObject_Repr(b));
+    Ref ra = repr_of_value(a);
+    Ref rb = repr_of_value(b);
     return texts_equal(ra.get(), rb.get());
 }
 
@@ -104,7 +105,7 @@ struct VertexKey {
             k.vertex = Ref::borrow(v);
         } else {
             Ref head = first_two(v);
-            k.text = own(PyObject_Repr(head.get()));
+            k.text = repr_of_value(head.get());
         }
         return k;
     }
@@ -112,7 +113,7 @@ struct VertexKey {
     PyObject* as_text() {
         if (!text) {
             Ref head = own(PyList_GetSlice(vertex.get(), 0, 2));
-            text = own(PyObject_Repr(head.get()));
+            text = repr_of_value(head.get());
         }
         return text.get();
     }

@@ -105,9 +105,6 @@ Ref token_value(Text t, Span s, TokenKind k) {
 
 constexpr const char* kInArray = " while decoding a JSON array from a unicode string";
 constexpr const char* kInObject = " while decoding a JSON object from a unicode string";
-// C stack the json module's reader spends on one level of nesting: about
-// 130 bytes in a release build of the interpreter, with room to spare.
-constexpr size_t kJsonLevelStack = 256;
 
 // The deepest nesting of arrays and objects in a text, brackets inside
 // strings not counted.
@@ -130,10 +127,11 @@ size_t nesting_depth(Text t) {
     return deepest;
 }
 
-// json.loads(str). Its reader recurses without looking at the C stack, so a
-// text too deep for what is left of it is refused here instead.
-Ref json_loads(PyObject* str, Text t) {
-    RecursionGuard::reserve(kInArray, nesting_depth(t) * kJsonLevelStack);
+// json.loads(str) of a text nested `levels` deep. Its reader recurses without
+// looking at the C stack, so a text too deep for what is left of it is
+// refused here instead.
+Ref json_loads(PyObject* str, size_t levels) {
+    RecursionGuard::reserve(kInArray, levels);
     return own(PyObject_CallMethodOneArg(state().json.get(), state().names.loads, str));
 }
 
@@ -301,7 +299,7 @@ Ref coords_value(Text t, const Coords& c) {
     } catch (const NotPlain&) {
         std::u32string text = coords_json(t, c);
         Ref str = str_of(text);
-        return json_loads(str.get(), text);
+        return json_loads(str.get(), static_cast<size_t>(c.depth));
     }
 }
 
@@ -309,7 +307,7 @@ Ref json_value(PyObject* str, Text t) {
     ValueBuilder builder(t);
     JsonScanner<ValueBuilder> scanner(t, builder);
     if (scanner.run()) return builder.take();
-    return json_loads(str, t);
+    return json_loads(str, nesting_depth(t));
 }
 
 }  // namespace tiven::geometry

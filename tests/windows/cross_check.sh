@@ -17,7 +17,8 @@ flags=$(sed -n 's/^ *target_compile_options(tivenpy PRIVATE \(-Wall [^)]*\))$/\1
 # headers that reach it indirectly included. A missing header fails here.
 pyinc=$("$py" -c 'import sysconfig; print(sysconfig.get_paths()["include"])')
 pure=()
-for f in $(find src -name '*.cpp' -printf '%P\n' | sort); do
+mapfile -t sources < <(find src -name '*.cpp' -printf '%P\n' | sort)
+for f in "${sources[@]}"; do
     deps=$(g++ -std=c++20 -M -Isrc -I"$pyinc" "src/$f")
     [[ $deps =~ (^|[/[:space:]])Python\.h([[:space:]]|$) ]] || pure+=("$f")
 done
