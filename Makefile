@@ -62,11 +62,12 @@ define swapped_build
 endef
 
 # libstdc++ is preloaded with the runtime: python itself does not link it, and
-# ASan must find the real __cxa_throw at start-up.
+# ASan must find the real __cxa_throw at start-up. PYTHONMALLOC=malloc: pymalloc
+# hands freed objects out again, where ASan would not see them used.
 sanitize: venv
 	$(call swapped_build,$(ASAN_BUILD),-DTIVEN_SANITIZE=ON,\
 	  LD_PRELOAD="$$(g++ -print-file-name=libasan.so):$$(g++ -print-file-name=libstdc++.so)" \
-	  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 TIVENPY_SANITIZE=1)
+	  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 PYTHONMALLOC=malloc TIVENPY_SANITIZE=1)
 
 # A second compiler keeps the code portable. clang comes from Debian's
 # packages when it is missing.
