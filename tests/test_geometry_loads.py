@@ -261,7 +261,7 @@ def test_deep_collections():
 # crash. A child interpreter, so that a crash fails the test instead of the
 # session.
 DEEP_CHILD = textwrap.dedent(r'''
-    import sys, threading
+    import itertools, sys, threading
     sys.path.insert(0, {root!r})
     from src.tivenpy import Geometry, Messenger, Projection
     sys.setrecursionlimit(10 ** 6)
@@ -277,6 +277,61 @@ DEEP_CHILD = textwrap.dedent(r'''
         return "[" * d + "1,2" + "]" * d
 
     ESCAPED_POINT = '{{"x\\t": 0, "type": "Point", "coordinates": [1, 2]}}'
+
+    deep = [1.0]
+    for _ in range(3000):
+        deep = [deep]
+
+    def collection_of(d):
+        g = {{"type": "Point", "coordinates": [1.0, 2.0]}}
+        for _ in range(d):
+            g = {{"type": "GeometryCollection", "geometries": [g]}}
+        return g
+
+    def point_of(d):
+        c = [1.0, 2.0]
+        for _ in range(d):
+            c = [c]
+        return {{"type": "Point", "coordinates": c}}
+
+    # Values whose repr is the caller's own: it hides what they hold, or
+    # their __iter__ frees what holds them, never ends or raises.
+    class Shown(list):
+        def __repr__(self):
+            return "L"
+
+    def doubled(n):
+        x = [1]
+        for _ in range(n):
+            x = [x, x]
+        return x
+
+    def key_freed_by_iter():
+        d = {{}}
+        class S(frozenset):
+            def __iter__(self):
+                d.clear()
+                return iter(())
+        d[S()] = [[1], [2]]
+        return [d]
+
+    def member_freed_by_iter():
+        class S(set):
+            def __iter__(self):
+                outer.clear()
+                return iter(())
+        outer = [S([1])]
+        return outer
+
+    def set_iterating(it):
+        class S(set):
+            __iter__ = it
+            def __repr__(self):
+                return "S"
+        return [S([1])]
+
+    def raising(_):
+        raise ValueError("iterated")
 
     def collection_text(d, point='{{"type": "Point", "coordinates": [1, 2]}}'):
         head = '{{"type": "GeometryCollection", "geometries": ['
@@ -314,8 +369,16 @@ DEEP_CHILD = textwrap.dedent(r'''
 ''')
 
 
+# Built and dropped in the thread: the interpreter's own deallocator dies on
+# deeper values in these stacks.
+SMALL_STACK_VALUES = [("collection_of(50)", 32), ("point_of(100)", 32),
+                      ("collection_of(500)", 64), ("point_of(200)", 64)]
+
 # stack: KiB of the thread's stack, 0 for the main thread only; expected None:
-# the main thread's answer, or RecursionError.
+# the main thread's answer, or RecursionError; SAME: the main thread's answer.
+SAME = "same"
+
+
 @pytest.mark.parametrize(
     "call, stack, expected",
     [
@@ -337,12 +400,26 @@ DEEP_CHILD = textwrap.dedent(r'''
         ("Geometry.loads(collection_text(1000))", 1024, None),
         # an escaped key: the text goes to the json module
         ("Geometry.loads(collection_text(120, ESCAPED_POINT))", 1024, None),
-        # values the interpreter writes as text: str, repr and format of a deep list
-        ("Geometry.loads({'type': 'LineString', 'coordinates': [[nested, 0], [1, 2]]})", 1024, None),
-        ("Geometry.toWkt({'type': 'Point', 'coordinates': [1.0, 2.0, nested]})", 1024, None),
-        ("Projection.angle(deg=nested)", 1024, None),
-        ("Messenger().subscribe('progress', nested)", 1024, None),
-    ],
+        # the json module reads the first value only, and refuses what follows
+        ("Geometry.loads('{\"type\": \"Point\", \"coordinates\": [1, 2]} ' + '[' * 3000)", 256, SAME),
+        ("Geometry.loads('[1,,2]' + '[' * 3000)", 256, SAME),
+        ("Geometry.loads('[' + ']' * 3000 + '[' * 3000)", 256, SAME),
+        ("Geometry.loads('{\"a\": ' * 3000 + '1' + '}' * 3000)", 256,
+         "maximum recursion depth exceeded while decoding a JSON object from a unicode string"),
+        # values the interpreter writes as text, str, repr and format, as it writes them
+        ("Geometry.loads({'type': 'LineString', 'coordinates': [[deep, 0], [1, 2]]})", 1024, SAME),
+        ("Geometry.toWkt({'type': 'Point', 'coordinates': [1.0, 2.0, deep]})", 1024, SAME),
+        ("Projection.angle(deg=deep)", 1024, SAME),
+        ("Messenger().subscribe('progress', deep)", 1024, SAME),
+        ("Projection.angle(deg=Shown([deep]))", 256, SAME),
+        ("Messenger().subscribe('k', Shown([deep]))", 256, SAME),
+        ("Messenger().subscribe('k', Shown([doubled(40)]))", 256, SAME),
+        ("Messenger().subscribe('k', key_freed_by_iter())", 256, SAME),
+        ("Messenger().subscribe('k', member_freed_by_iter())", 256, SAME),
+        ("Messenger().subscribe('k', set_iterating(lambda s: itertools.count()))", 256, SAME),
+        ("Messenger().subscribe('k', set_iterating(raising))", 256, SAME),
+    ] + [(f"Geometry.{f}({value})", stack, None) for value, stack in SMALL_STACK_VALUES
+         for f in ("dumps", "toWkt", "getXY", "swapXY")],
 )
 def test_deep_walks_in_child(call, stack, expected):
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -351,7 +428,9 @@ def test_deep_walks_in_child(call, stack, expected):
     assert proc.returncode == 0, proc.stderr[-2000:]
     lines = proc.stdout.splitlines()
     answer = lines[-1]
-    if expected is None:
+    if expected is SAME:
+        assert answer == lines[0], lines
+    elif expected is None:
         assert answer == lines[0] or answer.startswith("maximum recursion depth exceeded"), lines
     elif expected == "returned":
         assert answer.startswith("returned")
@@ -359,6 +438,8 @@ def test_deep_walks_in_child(call, stack, expected):
         # Which guard refuses first (ours or the interpreter's own, on a call it
         # makes for us) depends on the compiler's frame sizes; either is a RecursionError.
         assert answer.startswith("maximum recursion depth exceeded"), lines
+        if "decoding" in expected:  # a text's levels: refused in the json module's words
+            assert answer == expected, lines
 
 
 def test_signature():

@@ -5,8 +5,6 @@
 #include <new>
 
 #include "core/module_state.hpp"
-#include "core/pyvalues.hpp"
-#include "core/recursion_guard.hpp"
 
 namespace tiven {
 
@@ -53,7 +51,6 @@ void set_python_error_from_current_exception() noexcept {
 }
 
 void fail_showing(const char* before, PyObject* value, const char* after, ErrorKind kind) {
-    RecursionGuard::reserve_text(kInRepr, value);
     Ref empty = own(PyUnicode_FromString(""));
     Ref shown = own(PyObject_Format(value, empty.get()));
     Ref message = own(PyUnicode_FromFormat("%s%U%s", before, shown.get(), after));

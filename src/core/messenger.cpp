@@ -83,7 +83,7 @@ Ref unsubscribe(const Call& c) {
         check(PyObject_GetOptionalAttrString(slot, "__name__", &found));
         name = Ref::steal(found);
     }
-    if (!name) name = PyUnicode_Check(slot) ? Ref::borrow(slot) : str_of_value(slot);
+    if (!name) name = PyUnicode_Check(slot) ? Ref::borrow(slot) : own(PyObject_Str(slot));
     fail_showing("The [messageSlot - ", name.get(), "] parameter not found.", ErrorKind::TypeError);
 }
 

@@ -5,9 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_set>
-#include <utility>
-#include <vector>
 
 #if defined(_WIN32)
 #ifndef WIN32_LEAN_AND_MEAN
@@ -23,7 +20,6 @@
 #endif
 
 #include "core/error.hpp"
-#include "core/pyref.hpp"
 
 namespace tiven {
 
@@ -39,15 +35,18 @@ namespace {
 
 // Stack kept free below the deepest level: room for that level's own calls
 // (a member's __str__ or __eq__ may run Python code) and for raising the
-// error. AddressSanitizer's redzones make our frames several times larger.
+// error. AddressSanitizer's redzones make our frames several times larger:
+// one level of the JSON encoder spans about 8 KiB, so a quarter of a 32 KiB
+// stack would not hold a level and the throw of its refusal.
+// At most 1/kMarginShare of a small thread stack is kept free, so that
+// shallow walks still run in it.
 #ifdef TIVEN_ASAN
 constexpr size_t kMargin = 256 * 1024;
+constexpr size_t kMarginShare = 2;
 #else
 constexpr size_t kMargin = 64 * 1024;
-#endif
-// At most this share of a small thread stack is kept free, so that shallow
-// walks still run in it.
 constexpr size_t kMarginShare = 4;
+#endif
 // Levels allowed where the stack's bounds are unknown, or where the walk runs
 // on a stack of its own (as coroutine libraries switch to): about what
 // 256 KiB hold of the heaviest walk.
@@ -127,21 +126,18 @@ ThreadStack& this_thread_stack() {
     return *s;
 }
 
-[[noreturn]] void refuse(const char* where) {
+// C stack the json module's reader spends on one level: about 130 bytes in a
+// release build, with room to spare.
+constexpr size_t kInterpreterLevelStack = 192;
+
+}  // namespace
+
+void RecursionGuard::refuse(const char* where) {
     PyErr_Format(PyExc_RecursionError, "maximum recursion depth exceeded%s", where);
     throw PythonErrorSet{};
 }
 
-// C stack the interpreter's own walks spend on one level: about 130 bytes for
-// the json module's reader and 145 for repr of a list in a release build,
-// with room to spare.
-constexpr size_t kInterpreterLevelStack = 192;
-
-// How many levels of the interpreter's own walks the C stack left holds;
-// SIZE_MAX where they cannot run out of it: the bounds are unknown, or the
-// walk refuses by itself (its C count runs out) before the stack does, as in
-// the main thread, so that its own answer stands.
-size_t interpreter_levels_left() {
+size_t RecursionGuard::interpreter_levels_left() {
     ThreadStack& s = this_thread_stack();
     uintptr_t here = stack_here();
     if (here < s.low || here >= s.high) return SIZE_MAX;  // bounds unknown, or another stack
@@ -150,61 +146,6 @@ size_t interpreter_levels_left() {
     const size_t fit = (here - s.limit) / kInterpreterLevelStack;
     return remaining <= 0 || fit >= static_cast<size_t>(remaining) ? SIZE_MAX : fit;
 }
-
-bool is_container(PyObject* o) {
-    return PyList_Check(o) || PyTuple_Check(o) || PyDict_Check(o) || PyAnySet_Check(o);
-}
-
-// The deepest nesting of containers in `root`, walked without recursing, or
-// a depth past `cap` once one is found. A container already on the path is
-// not entered again, as repr shows it as "[...]". Nothing here runs code of
-// the caller's, so what is borrowed stays.
-size_t container_depth(PyObject* root, size_t cap) {
-    struct Level {
-        explicit Level(PyObject* c) : container(c) {}
-        PyObject* container;
-        Py_ssize_t next = 0;  // index, or dict position
-        Ref items;                  // a set's iterator
-        PyObject* value = nullptr;  // a dict's value, after its key
-    };
-    std::vector<Level> path;
-    std::unordered_set<PyObject*> on_path;
-    size_t deepest = 0;
-    auto enter = [&](PyObject* o) {
-        if (!is_container(o) || !on_path.insert(o).second) return;
-        path.emplace_back(o);
-        if (PyAnySet_Check(o)) path.back().items = own(PyObject_GetIter(o));
-        if (path.size() > deepest) deepest = path.size();
-    };
-    enter(root);
-    while (!path.empty() && deepest <= cap) {
-        Level& l = path.back();
-        PyObject* child = nullptr;
-        Ref held;
-        if (PyList_Check(l.container)) {
-            if (l.next < PyList_GET_SIZE(l.container)) child = PyList_GET_ITEM(l.container, l.next++);
-        } else if (PyTuple_Check(l.container)) {
-            if (l.next < PyTuple_GET_SIZE(l.container)) child = PyTuple_GET_ITEM(l.container, l.next++);
-        } else if (PyDict_Check(l.container)) {
-            PyObject* key;
-            if (l.value) child = std::exchange(l.value, nullptr);
-            else if (PyDict_Next(l.container, &l.next, &key, &l.value)) child = key;
-        } else {
-            held = Ref::steal(PyIter_Next(l.items.get()));
-            if (!held && PyErr_Occurred()) throw PythonErrorSet{};
-            child = held.get();
-        }
-        if (child) {
-            enter(child);
-            continue;
-        }
-        on_path.erase(path.back().container);
-        path.pop_back();
-    }
-    return deepest;
-}
-
-}  // namespace
 
 RecursionGuard::RecursionGuard(const char* where) {
     ThreadStack& s = this_thread_stack();
@@ -235,16 +176,6 @@ RecursionGuard::Floor::Floor() {
 
 void RecursionGuard::Floor::check(const char* where) const {
     if (stack_here() < floor_) refuse(where);
-}
-
-void RecursionGuard::reserve(const char* where, size_t levels) {
-    if (levels > interpreter_levels_left()) refuse(where);
-}
-
-void RecursionGuard::reserve_text(const char* where, PyObject* value) {
-    if (!is_container(value)) return;
-    const size_t left = interpreter_levels_left();
-    if (left != SIZE_MAX && container_depth(value, left) > left) refuse(where);
 }
 
 }  // namespace tiven

@@ -3,8 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-struct _object;  // PyObject, without the interpreter's headers
-
 namespace tiven {
 
 // One level of a recursive walk. A level is refused with RecursionError
@@ -21,14 +19,14 @@ public:
     RecursionGuard(const RecursionGuard&) = delete;
     RecursionGuard& operator=(const RecursionGuard&) = delete;
 
-    // Refuses, as a level would be refused, a call into one of the
-    // interpreter's own recursive walks that does not look at the C stack
-    // (the json module's reader, repr and str of nested containers) when
-    // `levels` of it would not fit in what is left above the margin.
-    static void reserve(const char* where, size_t levels);
-    // reserve() for repr, str or format of a caller's value: its levels are
-    // the nesting of the lists, tuples, dicts and sets in it.
-    static void reserve_text(const char* where, _object* value);
+    // How many levels of one of the interpreter's own recursive walks that
+    // does not look at the C stack (the json module's reader) fit in what is
+    // left above the margin; SIZE_MAX where the walk's own count runs out
+    // first (as in the main thread) or the stack is unknown, so that the
+    // walk's own answer stands.
+    static size_t interpreter_levels_left();
+    // Refuses as a level is refused.
+    [[noreturn]] static void refuse(const char* where);
 
     // The guard of a walk that bounds its own depth and calls no code while
     // it recurses: the stack left is found once, so that each level costs a

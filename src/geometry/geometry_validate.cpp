@@ -5,7 +5,6 @@
 
 #include "core/boundary.hpp"
 #include "core/method.hpp"
-#include "core/pyvalues.hpp"
 #include "core/recursion_guard.hpp"
 #include "geometry/geometry_dict.hpp"
 #include "geometry/sequence_items.hpp"
@@ -69,8 +68,8 @@ bool texts_equal(PyObject* a, PyObject* b) {
 bool repr_equal(PyObject* a, PyObject* b) {
     int r = known_repr_equal(a, b, 0);
     if (r >= 0) return r == 1;
-    Ref ra = repr_of_value(a);
-    Ref rb = repr_of_value(b);
+    Ref ra = own(PyObject_Repr(a));
+    Ref rb = own(PyObject_Repr(b));
     return texts_equal(ra.get(), rb.get());
 }
 
@@ -105,7 +104,7 @@ struct VertexKey {
             k.vertex = Ref::borrow(v);
         } else {
             Ref head = first_two(v);
-            k.text = repr_of_value(head.get());
+            k.text = own(PyObject_Repr(head.get()));
         }
         return k;
     }
@@ -113,7 +112,7 @@ struct VertexKey {
     PyObject* as_text() {
         if (!text) {
             Ref head = own(PyList_GetSlice(vertex.get(), 0, 2));
-            text = repr_of_value(head.get());
+            text = own(PyObject_Repr(head.get()));
         }
         return text.get();
     }

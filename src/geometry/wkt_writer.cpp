@@ -4,7 +4,6 @@
 
 #include "core/json_text.hpp"
 #include "core/pynum.hpp"
-#include "core/pyvalues.hpp"
 #include "core/text_sink.hpp"
 #include "geometry/text_values.hpp"
 
@@ -41,7 +40,7 @@ void append_member(TextSink& out, PyObject* m) {
             return;
         }
     }
-    Ref text = str_of_value(m);
+    Ref text = own(PyObject_Str(m));
     append_str(out.text(), text.get());
 }
 
