@@ -31,9 +31,8 @@ private:
     Text t_;
     Handler& h_;
 
-    // JSON whitespace only: blank, tab, line feed, carriage return.
     void skip(size_t& i) const {
-        while (i < t_.size() && (t_[i] == U' ' || t_[i] == U'\t' || t_[i] == U'\n' || t_[i] == U'\r')) ++i;
+        while (i < t_.size() && is_json_space(t_[i])) ++i;
     }
 
     bool string_span(size_t& i, Span& out) const {
@@ -52,7 +51,7 @@ private:
     }
 
     static bool ends_token(char32_t d) {
-        return d == U',' || d == U']' || d == U'}' || d == U' ' || d == U'\t' || d == U'\n' || d == U'\r' || d == U':';
+        return d == U',' || d == U']' || d == U'}' || d == U':' || is_json_space(d);
     }
 
     bool value(size_t& i, int depth) {

@@ -119,7 +119,7 @@ char32_t bracket_past(Text t, size_t levels) {
             else if (c == U'"') in_string = false;
         } else if (c == U'[' || c == U'{') {
             if (++depth > levels) return c;
-        } else if (depth == 0 && c != U' ' && c != U'\t' && c != U'\n' && c != U'\r') {
+        } else if (depth == 0 && !is_json_space(c)) {
             return 0;  // the first value is no array or object
         } else if (c == U'"') {
             in_string = true;
