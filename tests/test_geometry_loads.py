@@ -265,23 +265,6 @@ DEEP_CHILD = textwrap.dedent(r'''
     sys.path.insert(0, {root!r})
     from src.tivenpy import Geometry, Messenger, Projection
     sys.setrecursionlimit(10 ** 6)
-    collection = {{"type": "Point", "coordinates": [1.0, 2.0]}}
-    nested = [1.0, 2.0]
-    for _ in range(100000):
-        collection = {{"type": "GeometryCollection", "geometries": [collection]}}
-        nested = [nested]
-    point = {{"type": "Point", "coordinates": nested}}
-    wkt = "GEOMETRYCOLLECTION (" * 100000 + "POINT (1 2)" + ")" * 100000
-
-    def lists_text(d):
-        return "[" * d + "1,2" + "]" * d
-
-    ESCAPED_POINT = '{{"x\\t": 0, "type": "Point", "coordinates": [1, 2]}}'
-
-    deep = [1.0]
-    for _ in range(3000):
-        deep = [deep]
-
     def collection_of(d):
         g = {{"type": "Point", "coordinates": [1.0, 2.0]}}
         for _ in range(d):
@@ -293,6 +276,19 @@ DEEP_CHILD = textwrap.dedent(r'''
         for _ in range(d):
             c = [c]
         return {{"type": "Point", "coordinates": c}}
+
+    collection = collection_of(100000)
+    point = point_of(100000)
+    wkt = "GEOMETRYCOLLECTION (" * 100000 + "POINT (1 2)" + ")" * 100000
+
+    def lists_text(d):
+        return "[" * d + "1,2" + "]" * d
+
+    ESCAPED_POINT = '{{"x\\t": 0, "type": "Point", "coordinates": [1, 2]}}'
+
+    deep = [1.0]
+    for _ in range(3000):
+        deep = [deep]
 
     # Values whose repr is the caller's own: it hides what they hold, or
     # their __iter__ frees what holds them, never ends or raises.
