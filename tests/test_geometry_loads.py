@@ -261,12 +261,11 @@ def test_deep_collections():
 # crash. A child interpreter, so that a crash fails the test instead of the
 # session.
 DEEP_CHILD = textwrap.dedent(r'''
-    import itertools, sys, threading
+    import itertools, json, sys, threading
     sys.path.insert(0, {root!r})
     from src.tivenpy import Geometry, Messenger, Projection
-    sys.setrecursionlimit(10 ** 6)
-    def collection_of(d):
-        g = {{"type": "Point", "coordinates": [1.0, 2.0]}}
+    sys.setrecursionlimit(int(sys.argv[3]))
+    def collection_of(d, g={{"type": "Point", "coordinates": [1.0, 2.0]}}):
         for _ in range(d):
             g = {{"type": "GeometryCollection", "geometries": [g]}}
         return g
@@ -286,9 +285,29 @@ DEEP_CHILD = textwrap.dedent(r'''
 
     ESCAPED_POINT = '{{"x\\t": 0, "type": "Point", "coordinates": [1, 2]}}'
 
-    deep = [1.0]
-    for _ in range(3000):
-        deep = [deep]
+    def nest(d, x=1.0):
+        for _ in range(d):
+            x = [x]
+        return x
+
+    deep = nest(3001)
+
+    # A value the interpreter writes: a Point's member, a vertex compared by repr.
+    def member(m):
+        return {{"type": "Point", "coordinates": [1.0, 2.0, m]}}
+
+    def vertex(v):
+        return {{"type": "LineString", "coordinates": [[v, 0], [1, 2]]}}
+
+    def count_given_back(call):
+        # After refusals at the bottom of a deep walk, the interpreter's own
+        # count holds its whole depth again.
+        for _ in range(3):
+            try:
+                call()
+            except RecursionError:
+                pass
+        return json.loads("[" * 9900 + "]" * 9900)
 
     # Values whose repr is the caller's own: it hides what they hold, or
     # their __iter__ frees what holds them, never ends or raises.
@@ -374,10 +393,31 @@ SMALL_STACK_VALUES = [("collection_of(50)", 32), ("point_of(100)", 32),
 # the main thread's answer, or RecursionError; SAME: the main thread's answer.
 SAME = "same"
 
+# Values the interpreter writes for us at the bottom of our own walks or on a
+# small stack, each one that plain str or repr writes in that thread: its
+# count is bound to the stack left, so it refuses instead of overflowing.
+# (call, stack, recursion limit)
+INTERPRETER_AT_THE_BOTTOM = [
+    ("Geometry.loads(collection_of(7500, vertex(nest(999, [1.0, 2.0]))))", 0, 10 ** 6),
+    ("Geometry.loads(collection_of(7500, vertex(nest(999, [1.0, 2.0]))))", 0, 1000),
+    ("Geometry.toWkt(collection_of(16, member(nest(60))))", 32, 1000),
+    ("Geometry.toWkt(member(nest(170)))", 32, 1000),
+    ("Geometry.loads(vertex(nest(180)))", 32, 1000),
+    ("Projection.angle(deg=nest(180))", 32, 1000),
+    ("Messenger().subscribe('k', nest(180))", 32, 1000),
+    ("Geometry.toWkt(member(nest(400)))", 64, 10 ** 6),
+    ("Geometry.loads(vertex(nest(405)))", 64, 10 ** 6),
+    ("Geometry.toWkt(collection_of(16, member(nest(1700))))", 256, 10 ** 6),
+    ("Geometry.loads(collection_of(16, vertex(nest(1700))))", 256, 10 ** 6),
+    ("Geometry.toWkt(collection_of(16, member(nest(7150))))", 1024, 10 ** 6),
+    ("Geometry.loads(collection_of(16, vertex(nest(7150))))", 1024, 10 ** 6),
+]
+
 
 @pytest.mark.parametrize(
-    "call, stack, expected",
-    [
+    "call, stack, expected, limit",
+    [(call, stack, expected, 10 ** 6) for call, stack, expected in [
+        ("count_given_back(lambda: Geometry.loads(collection_of(7500, vertex(nest(999, [1.0, 2.0])))))", 0, "returned"),
         ("Geometry.getXY(collection)", 0, "maximum recursion depth exceeded while listing vertices"),
         ("Geometry.loads(collection)", 0, "maximum recursion depth exceeded while loading a geometry"),
         ("Geometry.toWkt(collection)", 0, "maximum recursion depth exceeded while writing WKT"),
@@ -400,13 +440,18 @@ SAME = "same"
         ("Geometry.loads('{\"type\": \"Point\", \"coordinates\": [1, 2]} ' + '[' * 3000)", 256, SAME),
         ("Geometry.loads('[1,,2]' + '[' * 3000)", 256, SAME),
         ("Geometry.loads('[' + ']' * 3000 + '[' * 3000)", 256, SAME),
+        # malformed before its deep part: json's own error
+        ("Geometry.loads('{\"a\": [1,,' + '[' * 3000)", 256, SAME),
+        # the sanitizer's margin is for our frames, not the json module's
+        ("Geometry.loads('{\"type\": \"LineString\", \"coordinates\": [[1, 2], [3, 4]], \"n\": \"a\\\\tb\"}')", 64, SAME),
         ("Geometry.loads('{\"a\": ' * 3000 + '1' + '}' * 3000)", 256,
          "maximum recursion depth exceeded while decoding a JSON object from a unicode string"),
-        # values the interpreter writes as text, str, repr and format, as it writes them
-        ("Geometry.loads({'type': 'LineString', 'coordinates': [[deep, 0], [1, 2]]})", 1024, SAME),
-        ("Geometry.toWkt({'type': 'Point', 'coordinates': [1.0, 2.0, deep]})", 1024, SAME),
-        ("Projection.angle(deg=deep)", 1024, SAME),
-        ("Messenger().subscribe('progress', deep)", 1024, SAME),
+        # values the interpreter writes as text, str, repr and format, as it
+        # writes them, on a stack that holds their levels at the widest a level may span
+        ("Geometry.loads(vertex(deep))", 4096, SAME),
+        ("Geometry.toWkt(member(deep))", 4096, SAME),
+        ("Projection.angle(deg=deep)", 4096, SAME),
+        ("Messenger().subscribe('progress', deep)", 4096, SAME),
         ("Projection.angle(deg=Shown([deep]))", 256, SAME),
         ("Messenger().subscribe('k', Shown([deep]))", 256, SAME),
         ("Messenger().subscribe('k', Shown([doubled(40)]))", 256, SAME),
@@ -415,11 +460,12 @@ SAME = "same"
         ("Messenger().subscribe('k', set_iterating(lambda s: itertools.count()))", 256, SAME),
         ("Messenger().subscribe('k', set_iterating(raising))", 256, SAME),
     ] + [(f"Geometry.{f}({value})", stack, None) for value, stack in SMALL_STACK_VALUES
-         for f in ("dumps", "toWkt", "getXY", "swapXY")],
+         for f in ("dumps", "toWkt", "getXY", "swapXY")]]
+    + [(call, stack, None, limit) for call, stack, limit in INTERPRETER_AT_THE_BOTTOM],
 )
-def test_deep_walks_in_child(call, stack, expected):
+def test_deep_walks_in_child(call, stack, expected, limit):
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    proc = subprocess.run([sys.executable, "-c", DEEP_CHILD.format(root=root), call, str(stack)],
+    proc = subprocess.run([sys.executable, "-c", DEEP_CHILD.format(root=root), call, str(stack), str(limit)],
                           capture_output=True, text=True, timeout=120)
     assert proc.returncode == 0, proc.stderr[-2000:]
     lines = proc.stdout.splitlines()

@@ -2,6 +2,7 @@
 #include "core/boundary.hpp"
 #include "core/class_builder.hpp"
 #include "core/messenger.hpp"
+#include "core/recursion_guard.hpp"
 #include "core/method.hpp"
 #include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
@@ -83,7 +84,7 @@ Ref unsubscribe(const Call& c) {
         check(PyObject_GetOptionalAttrString(slot, "__name__", &found));
         name = Ref::steal(found);
     }
-    if (!name) name = PyUnicode_Check(slot) ? Ref::borrow(slot) : own(PyObject_Str(slot));
+    if (!name) name = PyUnicode_Check(slot) ? Ref::borrow(slot) : within_stack([&] { return own(PyObject_Str(slot)); });
     fail_showing("The [messageSlot - ", name.get(), "] parameter not found.", ErrorKind::TypeError);
 }
 
@@ -124,7 +125,7 @@ void publish_message(PyObject* self, PyObject* key, PyObject* value) {
         if (r) continue;
         if (!PyErr_ExceptionMatches(PyExc_Exception)) throw PythonErrorSet{};
         Ref exc = Ref::steal(PyErr_GetRaisedException());
-        Ref text = own(PyObject_Format(exc.get(), state().names.empty));
+        Ref text = within_stack([&] { return own(PyObject_Format(exc.get(), state().names.empty)); });
         Ref line = own(PyUnicode_FromFormat("Error in message slot: %U", text.get()));
         Ref printed = own(PyObject_CallOneArg(state().builtin_print.get(), line.get()));
     }

@@ -3,6 +3,7 @@
 
 #include <Python.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -33,20 +34,28 @@ namespace {
 #endif
 #endif
 
-// Stack kept free below the deepest level: room for that level's own calls
-// (a member's __str__ or __eq__ may run Python code) and for raising the
-// error. AddressSanitizer's redzones make our frames several times larger:
-// one level of the JSON encoder spans about 8 KiB, so a quarter of a 32 KiB
-// stack would not hold a level and the throw of its refusal.
-// At most 1/kMarginShare of a small thread stack is kept free, so that
-// shallow walks still run in it.
+// Stack kept free below the deepest level of a walk that runs no code of the
+// caller's (the interpreter's counted levels, our scanner and vertex
+// comparison): room to raise the error and unwind. At most
+// 1/kFloorMarginShare of a small thread stack, so that shallow walks still
+// run in it. Such a level's frame is small even under AddressSanitizer, and
+// the interpreter is not instrumented, so a sanitizer build keeps no more.
+constexpr size_t kFloorMargin = 64 * 1024;
+constexpr size_t kFloorMarginShare = 4;
+
+// Stack kept free below the deepest level of our walks over caller data:
+// room for that level's own calls (a member's __str__ or __eq__ may run
+// Python code) and for raising the error. AddressSanitizer's redzones make our frames several times
+// larger: one level of the JSON encoder spans about 8 KiB, so a quarter of a
+// 32 KiB stack would not hold a level and the throw of its refusal.
 #ifdef TIVEN_ASAN
 constexpr size_t kMargin = 256 * 1024;
 constexpr size_t kMarginShare = 2;
 #else
-constexpr size_t kMargin = 64 * 1024;
-constexpr size_t kMarginShare = 4;
+constexpr size_t kMargin = kFloorMargin;
+constexpr size_t kMarginShare = kFloorMarginShare;
 #endif
+
 // Levels allowed where the stack's bounds are unknown, or where the walk runs
 // on a stack of its own (as coroutine libraries switch to): about what
 // 256 KiB hold of the heaviest walk.
@@ -57,6 +66,7 @@ struct ThreadStack {
     uintptr_t low = 0;    // [low, high): the thread's stack; both 0 when unknown
     uintptr_t high = 0;
     uintptr_t limit = 0;  // a level whose frame lies below this is refused
+    uintptr_t floor = 0;  // the same for levels that run no caller code
     int depth = 0;        // levels entered on this thread
 };
 
@@ -109,11 +119,10 @@ void look_up(ThreadStack& s) {
     s.looked = true;
     uintptr_t low = 0, high = 0;
     if (!stack_bounds(low, high)) return;
-    size_t margin = (high - low) / kMarginShare;
-    if (margin > kMargin) margin = kMargin;
     s.low = low;
     s.high = high;
-    s.limit = low + margin;
+    s.limit = low + std::min((high - low) / kMarginShare, kMargin);
+    s.floor = low + std::min((high - low) / kFloorMarginShare, kFloorMargin);
 }
 
 ThreadStack& this_thread_stack() {
@@ -126,9 +135,52 @@ ThreadStack& this_thread_stack() {
     return *s;
 }
 
-// C stack the json module's reader spends on one level: about 130 bytes in a
-// release build, with room to spare.
-constexpr size_t kInterpreterLevelStack = 192;
+#if PY_VERSION_HEX >= 0x030D0000 && PY_VERSION_HEX < 0x030E0000
+// 3.13 guards the interpreter's own recursive C walks with a count alone,
+// c_recursion_remaining (10,000 on Linux), as if the whole main-thread stack
+// lay ahead. C stack that one count spends, measured on 3.13.0 (release,
+// x86-64 Linux) as the growth per nesting level between threads of 256 KiB
+// and 1 MiB, divided by the counts a level spends (the same for repr, str,
+// format and f-strings but where noted):
+//   kind                       counts/level  bytes/level  bytes/count
+//   list                       1             144          144
+//   tuple                      1             160          160
+//   dict                       1             208          208
+//   set, frozenset             2             224          112
+//   deque                      2             656          328
+//   OrderedDict                2             720          360
+//   namedtuple                 3             1008         336
+//   SimpleNamespace            1             560          560
+//   dict values / items / keys 2 / 3 / 3     656/817/1248 328/272/416
+//   json.loads array, object   1             128          128
+//   __repr__ / __str__ / __format__ in Python, calling the child's:
+//                              4 / 3 / 2     576/544/672  144/181/336
+// The largest with an eighth more: the main thread's 8 MiB still hold the
+// whole count, 10,000 levels at 640 bytes.
+constexpr size_t kCountStack = 640;
+
+// Lowers the calling thread's count to the levels the stack left holds;
+// gives back by how much.
+int bind_count(const ThreadStack& s, uintptr_t here) {
+    if (here < s.low || here >= s.high) return 0;  // bounds unknown, or another stack
+    const size_t room = here > s.floor ? here - s.floor : 0;
+    if (room >= size_t{Py_C_RECURSION_LIMIT} * kCountStack) return 0;  // the whole count fits
+    PyThreadState* ts = PyThreadState_Get();
+    const int remaining = ts->c_recursion_remaining;
+    if (remaining <= 0 || static_cast<size_t>(remaining) * kCountStack <= room) return 0;
+    const int fit = static_cast<int>(room / kCountStack);
+    ts->c_recursion_remaining = fit;
+    return remaining - fit;
+}
+
+void give_back(int lowered) {
+    if (lowered) PyThreadState_Get()->c_recursion_remaining += lowered;
+}
+#else
+// Elsewhere the interpreter's guard measures the stack itself.
+int bind_count(const ThreadStack&, uintptr_t) { return 0; }
+void give_back(int) {}
+#endif
 
 }  // namespace
 
@@ -137,15 +189,9 @@ void RecursionGuard::refuse(const char* where) {
     throw PythonErrorSet{};
 }
 
-size_t RecursionGuard::interpreter_levels_left() {
-    ThreadStack& s = this_thread_stack();
-    uintptr_t here = stack_here();
-    if (here < s.low || here >= s.high) return SIZE_MAX;  // bounds unknown, or another stack
-    const int remaining = PyThreadState_Get()->c_recursion_remaining;
-    if (here < s.limit) return 0;
-    const size_t fit = (here - s.limit) / kInterpreterLevelStack;
-    return remaining <= 0 || fit >= static_cast<size_t>(remaining) ? SIZE_MAX : fit;
-}
+StackBoundCount::StackBoundCount() : lowered_(bind_count(this_thread_stack(), stack_here())) {}
+
+StackBoundCount::~StackBoundCount() { give_back(lowered_); }
 
 RecursionGuard::RecursionGuard(const char* where) {
     ThreadStack& s = this_thread_stack();
@@ -161,9 +207,11 @@ RecursionGuard::RecursionGuard(const char* where) {
         refuse(where);
     }
     ++s.depth;
+    lowered_ = bind_count(s, here);
 }
 
 RecursionGuard::~RecursionGuard() {
+    give_back(lowered_);
     --t_stack.depth;
     Py_LeaveRecursiveCall();
 }
@@ -171,7 +219,7 @@ RecursionGuard::~RecursionGuard() {
 RecursionGuard::Floor::Floor() {
     ThreadStack& s = this_thread_stack();
     uintptr_t here = stack_here();
-    floor_ = here >= s.low && here < s.high ? s.limit : 0;
+    floor_ = here >= s.low && here < s.high ? s.floor : 0;
 }
 
 void RecursionGuard::Floor::check(const char* where) const {

@@ -1,16 +1,44 @@
 // The one guard of every recursive walk over caller data.
 #pragma once
-#include <cstddef>
 #include <cstdint>
 
 namespace tiven {
+
+// For the length of a scope, the interpreter's own recursion count (the guard
+// of its repr, str, format, json.loads and evaluation loop, which on 3.13
+// never looks at the C stack) promises no more levels than the stack left
+// holds, so that the interpreter refuses with its own RecursionError where it
+// would otherwise overflow. Given back on leaving, on every path. Nothing
+// changes where the stack holds the whole count, where the stack is unknown,
+// or on interpreters whose guard measures the stack itself.
+class StackBoundCount {
+public:
+    StackBoundCount();
+    ~StackBoundCount();
+    StackBoundCount(const StackBoundCount&) = delete;
+    StackBoundCount& operator=(const StackBoundCount&) = delete;
+
+private:
+    int lowered_;
+};
+
+// f(), with the interpreter's count bound to the stack left: for a call that
+// hands a caller's value or a text to the interpreter's repr, str, format or
+// json.loads.
+template <class F>
+decltype(auto) within_stack(F&& f) {
+    StackBoundCount bound;
+    return f();
+}
 
 // One level of a recursive walk. A level is refused with RecursionError
 // ("maximum recursion depth exceeded" + where) when the interpreter's own C
 // guard refuses it, when the walk is deeper than sys.getrecursionlimit(), or
 // when less C stack is left than a level and its error may need. The walks
 // recurse through C frames and calls that the interpreter does not count, and
-// one level spends far more stack than its own limits assume.
+// one level spends far more stack than its own limits assume. While a level
+// is held, the interpreter's count is bound to the stack left, as by
+// StackBoundCount: a member's str or a caller's __eq__ may run at any level.
 // Errors are thrown (PythonErrorSet).
 class RecursionGuard {
 public:
@@ -19,12 +47,6 @@ public:
     RecursionGuard(const RecursionGuard&) = delete;
     RecursionGuard& operator=(const RecursionGuard&) = delete;
 
-    // How many levels of one of the interpreter's own recursive walks that
-    // does not look at the C stack (the json module's reader) fit in what is
-    // left above the margin; SIZE_MAX where the walk's own count runs out
-    // first (as in the main thread) or the stack is unknown, so that the
-    // walk's own answer stands.
-    static size_t interpreter_levels_left();
     // Refuses as a level is refused.
     [[noreturn]] static void refuse(const char* where);
 
@@ -44,6 +66,9 @@ public:
     private:
         uintptr_t floor_;
     };
+
+private:
+    int lowered_;
 };
 
 }  // namespace tiven

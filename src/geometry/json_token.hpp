@@ -26,8 +26,6 @@ struct JsonNumber {
 };
 
 inline bool is_digit(char32_t c) { return c >= U'0' && c <= U'9'; }
-// JSON whitespace only: blank, tab, line feed, carriage return.
-inline bool is_json_space(char32_t c) { return c == U' ' || c == U'\t' || c == U'\n' || c == U'\r'; }
 
 inline JsonNumber scan_json_number(Text t, size_t i, size_t end) {
     constexpr long long kFar = 100000;  // beyond any double's decimal exponent

@@ -106,39 +106,11 @@ Ref token_value(Text t, Span s, TokenKind k) {
 constexpr const char* kInArray = " while decoding a JSON array from a unicode string";
 constexpr const char* kInObject = " while decoding a JSON object from a unicode string";
 
-// The bracket that opens level `levels + 1` of the text's first value, the
-// one json.loads reads before it stops, brackets inside strings not counted;
-// 0 where that value is not so deep.
-char32_t bracket_past(Text t, size_t levels) {
-    size_t depth = 0;
-    bool in_string = false;
-    for (size_t i = 0; i < t.size(); ++i) {
-        char32_t c = t[i];
-        if (in_string) {
-            if (c == U'\\') ++i;
-            else if (c == U'"') in_string = false;
-        } else if (c == U'[' || c == U'{') {
-            if (++depth > levels) return c;
-        } else if (depth == 0 && !is_json_space(c)) {
-            return 0;  // the first value is no array or object
-        } else if (c == U'"') {
-            in_string = true;
-        } else if ((c == U']' || c == U'}') && --depth == 0) {
-            return 0;
-        }
-    }
-    return 0;
-}
-
-// json.loads(str) of `t`. Its reader recurses without looking at the C
-// stack, so a text too deep for what is left of it is refused here instead,
-// naming the level that ran out as the reader does.
-Ref json_loads(PyObject* str, Text t) {
-    const size_t left = RecursionGuard::interpreter_levels_left();
-    if (left != SIZE_MAX) {
-        if (char32_t c = bracket_past(t, left)) RecursionGuard::refuse(c == U'[' ? kInArray : kInObject);
-    }
-    return own(PyObject_CallMethodOneArg(state().json.get(), state().names.loads, str));
+// json.loads(str): its reader recurses without looking at the C stack, so
+// its count is bound to the stack left, and a text too deep for it is
+// refused in the reader's own words.
+Ref json_loads(PyObject* str) {
+    return within_stack([&] { return own(PyObject_CallMethodOneArg(state().json.get(), state().names.loads, str)); });
 }
 
 void append_tokens(std::u32string& out, Text t, const Coords& c, size_t v) {
@@ -305,7 +277,7 @@ Ref coords_value(Text t, const Coords& c) {
     } catch (const NotPlain&) {
         std::u32string text = coords_json(t, c);
         Ref str = str_of(text);
-        return json_loads(str.get(), text);
+        return json_loads(str.get());
     }
 }
 
@@ -313,7 +285,7 @@ Ref json_value(PyObject* str, Text t) {
     ValueBuilder builder(t);
     JsonScanner<ValueBuilder> scanner(t, builder);
     if (scanner.run()) return builder.take();
-    return json_loads(str, t);
+    return json_loads(str);
 }
 
 }  // namespace tiven::geometry

@@ -4,6 +4,7 @@
 
 #include "core/json_text.hpp"
 #include "core/pynum.hpp"
+#include "core/recursion_guard.hpp"
 #include "core/text_sink.hpp"
 #include "geometry/text_values.hpp"
 
@@ -40,7 +41,7 @@ void append_member(TextSink& out, PyObject* m) {
             return;
         }
     }
-    Ref text = own(PyObject_Str(m));
+    Ref text = within_stack([&] { return own(PyObject_Str(m)); });
     append_str(out.text(), text.get());
 }
 

@@ -9,6 +9,7 @@
 #include "core/byte_fields.hpp"
 #include "core/generator.hpp"
 #include "core/module_state.hpp"
+#include "core/recursion_guard.hpp"
 #include "core/pyvalues.hpp"
 #include "mapgis/attribute_values.hpp"
 #include "mapgis/binary_file_binding.hpp"
@@ -230,7 +231,7 @@ private:
             PyErr_Clear();
         }
         // Anything else: the interpreter builds and applies the format itself.
-        Ref digits = own(PyObject_Str(decimal));
+        Ref digits = within_stack([&] { return own(PyObject_Str(decimal)); });
         Ref pattern = own(PyUnicode_FromFormat("{:.%Uf}", digits.get()));
         Ref number = py_float(x);
         Ref text = own(PyObject_CallMethod(pattern.get(), "format", "O", number.get()));

@@ -6,6 +6,7 @@
 
 #include "core/json_encoder.hpp"
 #include "core/json_text.hpp"
+#include "core/recursion_guard.hpp"
 #include "core/boundary.hpp"
 #include "core/module_state.hpp"
 #include "core/pyvalues.hpp"
@@ -286,7 +287,7 @@ Ref file_capabilities(PyObject* self) {
     Ref props = own(PyDict_New());
     Ref epsg = get_attr(self, "EPSG");
     Ref empty = py_str("");
-    Ref epsg_text = own(PyObject_Format(epsg.get(), empty.get()));
+    Ref epsg_text = within_stack([&] { return own(PyObject_Format(epsg.get(), empty.get())); });
     set_item(props.get(), "name", own(PyUnicode_FromFormat("EPSG:%U", epsg_text.get())));
     set_item(props.get(), "parameters", get_attr(self, "Parameters"));
     set_item(props.get(), "crs", py_none());

@@ -16,6 +16,7 @@
 #include "core/boundary.hpp"
 #include "core/class_builder.hpp"
 #include "core/method.hpp"
+#include "core/recursion_guard.hpp"
 #include "core/module_state.hpp"
 #include "core/pynum.hpp"
 #include "core/pyvalues.hpp"
@@ -311,7 +312,7 @@ Ref angle_impl(const Call& c) {
     PyObject* dms = c[arg(kAngleParams, "dms")];
     PyObject* digit = c[arg(kAngleParams, "digit")];
     if (deg != Py_None) {
-        Ref text = own(PyObject_Str(deg));
+        Ref text = within_stack([&] { return own(PyObject_Str(deg)); });
         Ref m = search(angle_pattern(kDecimalDegrees), text.get());
         if (!m) fail("Invalid [deg] parameter.");
         const bool negative = minus_sign(m.get());
@@ -322,7 +323,7 @@ Ref angle_impl(const Call& c) {
         return py_str(projection::dms_text(negative, parts.degrees, parts.minutes, seconds));
     }
     if (dms != Py_None) {
-        Ref text = own(PyObject_Str(dms));
+        Ref text = within_stack([&] { return own(PyObject_Str(dms)); });
         double result;
         if (Ref m = search(angle_pattern(kDecimalDegrees), text.get())) {
             const bool negative = minus_sign(m.get());
