@@ -61,12 +61,40 @@ constexpr size_t kMarginShare = kFloorMarginShare;
 // 256 KiB hold of the heaviest walk.
 constexpr int kFallbackDepth = 200;
 
+#if PY_VERSION_HEX >= 0x030D0000 && PY_VERSION_HEX < 0x030E0000
+#define TIVEN_BOUND_COUNT 1
+// 3.13 guards the interpreter's own recursive C walks with a count alone,
+// c_recursion_remaining (10,000 on Linux), as if the whole main-thread stack
+// lay ahead. C stack that one count spends, measured on 3.13.0 (release,
+// x86-64 Linux) as the growth per nesting level between threads of 256 KiB
+// and 1 MiB, divided by the counts a level spends (the same for repr, str,
+// format and f-strings but where noted):
+//   kind                       counts/level  bytes/level  bytes/count
+//   list                       1             144          144
+//   tuple                      1             160          160
+//   dict                       1             208          208
+//   set, frozenset             2             224          112
+//   deque                      2             656          328
+//   OrderedDict                2             720          360
+//   namedtuple                 3             1008         336
+//   SimpleNamespace            1             560          560
+//   dict values / items / keys 2 / 3 / 3     656/817/1248 328/272/416
+//   json.loads array, object   1             128          128
+//   __repr__ / __str__ / __format__ in Python, calling the child's:
+//                              4 / 3 / 2     576/544/672  144/181/336
+// The largest with an eighth more: the main thread's 8 MiB still hold the
+// whole count, 10,000 levels at 640 bytes.
+constexpr size_t kCountStack = 640;
+constexpr size_t kWholeCount = size_t{Py_C_RECURSION_LIMIT} * kCountStack;
+#endif
+
 struct ThreadStack {
     bool looked = false;
     uintptr_t low = 0;    // [low, high): the thread's stack; both 0 when unknown
     uintptr_t high = 0;
     uintptr_t limit = 0;  // a level whose frame lies below this is refused
     uintptr_t floor = 0;  // the same for levels that run no caller code
+    uintptr_t whole = 0;  // from here up, the stack holds the interpreter's whole count
     int depth = 0;        // levels entered on this thread
 };
 
@@ -123,6 +151,9 @@ void look_up(ThreadStack& s) {
     s.high = high;
     s.limit = low + std::min((high - low) / kMarginShare, kMargin);
     s.floor = low + std::min((high - low) / kFloorMarginShare, kFloorMargin);
+#ifdef TIVEN_BOUND_COUNT
+    s.whole = s.floor + kWholeCount;
+#endif
 }
 
 ThreadStack& this_thread_stack() {
@@ -135,36 +166,13 @@ ThreadStack& this_thread_stack() {
     return *s;
 }
 
-#if PY_VERSION_HEX >= 0x030D0000 && PY_VERSION_HEX < 0x030E0000
-// 3.13 guards the interpreter's own recursive C walks with a count alone,
-// c_recursion_remaining (10,000 on Linux), as if the whole main-thread stack
-// lay ahead. C stack that one count spends, measured on 3.13.0 (release,
-// x86-64 Linux) as the growth per nesting level between threads of 256 KiB
-// and 1 MiB, divided by the counts a level spends (the same for repr, str,
-// format and f-strings but where noted):
-//   kind                       counts/level  bytes/level  bytes/count
-//   list                       1             144          144
-//   tuple                      1             160          160
-//   dict                       1             208          208
-//   set, frozenset             2             224          112
-//   deque                      2             656          328
-//   OrderedDict                2             720          360
-//   namedtuple                 3             1008         336
-//   SimpleNamespace            1             560          560
-//   dict values / items / keys 2 / 3 / 3     656/817/1248 328/272/416
-//   json.loads array, object   1             128          128
-//   __repr__ / __str__ / __format__ in Python, calling the child's:
-//                              4 / 3 / 2     576/544/672  144/181/336
-// The largest with an eighth more: the main thread's 8 MiB still hold the
-// whole count, 10,000 levels at 640 bytes.
-constexpr size_t kCountStack = 640;
-
+#ifdef TIVEN_BOUND_COUNT
 // Lowers the calling thread's count to the levels the stack left holds;
 // gives back by how much.
 int bind_count(const ThreadStack& s, uintptr_t here) {
-    if (here < s.low || here >= s.high) return 0;  // bounds unknown, or another stack
+    // The whole count fits (the common road), the bounds are unknown, or this is another stack.
+    if (here >= s.whole || here < s.low || here >= s.high) return 0;
     const size_t room = here > s.floor ? here - s.floor : 0;
-    if (room >= size_t{Py_C_RECURSION_LIMIT} * kCountStack) return 0;  // the whole count fits
     PyThreadState* ts = PyThreadState_Get();
     const int remaining = ts->c_recursion_remaining;
     if (remaining <= 0 || static_cast<size_t>(remaining) * kCountStack <= room) return 0;
