@@ -1,5 +1,9 @@
+import math
 import pathlib
 import sys
+import time
+
+import pytest
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 # The tests run against the module built in place from this tree.
@@ -16,3 +20,33 @@ assert pathlib.Path(src.tivenpy.__file__).resolve().parent == ROOT / "src", (
 TESTS = pathlib.Path(__file__).resolve().parent
 if str(TESTS) not in sys.path:
     sys.path.insert(0, str(TESTS))
+
+
+def _best_time(fn, arg, repeats):
+    best = math.inf
+    for _ in range(repeats):
+        start = time.perf_counter()
+        fn(arg)
+        best = min(best, time.perf_counter() - start)
+    return best
+
+
+@pytest.fixture
+def time_ratio():
+    """How many times as long fn(big) takes as fn(small). The best of a few
+    runs each, as load only ever adds time; a ratio, not seconds, as the
+    sanitizer build and a busy machine slow both alike."""
+    return lambda fn, small, big, repeats=5: _best_time(fn, big, repeats) / _best_time(fn, small, repeats)
+
+
+@pytest.fixture
+def assert_linear(time_ratio):
+    """fn(make(n)) against fn(make(n // 64)): time linear in the input grows
+    some 64 times (up to twice that as the larger input leaves the caches),
+    quadratic 4096."""
+
+    def check(fn, make, n):
+        ratio = time_ratio(fn, make(n // 64), make(n))
+        assert ratio < 512, f"64 times the input took {ratio:.0f} times as long"
+
+    return check
