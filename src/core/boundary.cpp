@@ -53,7 +53,7 @@ void set_python_error_from_current_exception() noexcept {
 
 void fail_showing(const char* before, PyObject* value, const char* after, ErrorKind kind) {
     Ref empty = own(PyUnicode_FromString(""));
-    Ref shown = within_stack([&] { return own(PyObject_Format(value, empty.get())); });
+    Ref shown = format_within_stack(value, empty.get());
     Ref message = own(PyUnicode_FromFormat("%s%U%s", before, shown.get(), after));
     PyErr_SetObject(exception_class(kind), message.get());
     throw PythonErrorSet{};

@@ -84,7 +84,7 @@ Ref unsubscribe(const Call& c) {
         check(PyObject_GetOptionalAttrString(slot, "__name__", &found));
         name = Ref::steal(found);
     }
-    if (!name) name = PyUnicode_Check(slot) ? Ref::borrow(slot) : within_stack([&] { return own(PyObject_Str(slot)); });
+    if (!name) name = PyUnicode_Check(slot) ? Ref::borrow(slot) : str_within_stack(slot);
     fail_showing("The [messageSlot - ", name.get(), "] parameter not found.", ErrorKind::TypeError);
 }
 
@@ -125,7 +125,7 @@ void publish_message(PyObject* self, PyObject* key, PyObject* value) {
         if (r) continue;
         if (!PyErr_ExceptionMatches(PyExc_Exception)) throw PythonErrorSet{};
         Ref exc = Ref::steal(PyErr_GetRaisedException());
-        Ref text = within_stack([&] { return own(PyObject_Format(exc.get(), state().names.empty)); });
+        Ref text = format_within_stack(exc.get(), state().names.empty);
         Ref line = own(PyUnicode_FromFormat("Error in message slot: %U", text.get()));
         Ref printed = own(PyObject_CallOneArg(state().builtin_print.get(), line.get()));
     }

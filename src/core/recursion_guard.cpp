@@ -201,6 +201,21 @@ StackBoundCount::StackBoundCount() : lowered_(bind_count(this_thread_stack(), st
 
 StackBoundCount::~StackBoundCount() { give_back(lowered_); }
 
+Ref str_within_stack(PyObject* value) {
+    StackBoundCount bound;
+    return own(PyObject_Str(value));
+}
+
+Ref repr_within_stack(PyObject* value) {
+    StackBoundCount bound;
+    return own(PyObject_Repr(value));
+}
+
+Ref format_within_stack(PyObject* value, PyObject* spec) {
+    StackBoundCount bound;
+    return own(PyObject_Format(value, spec));
+}
+
 RecursionGuard::RecursionGuard(const char* where) {
     ThreadStack& s = this_thread_stack();
     uintptr_t here = stack_here();

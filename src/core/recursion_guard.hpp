@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/pyref.hpp"
+
 namespace tiven {
 
 // For the length of a scope, the interpreter's own recursion count (the guard
@@ -22,14 +24,11 @@ private:
     int lowered_;
 };
 
-// f(), with the interpreter's count bound to the stack left: for a call that
-// hands a caller's value or a text to the interpreter's repr, str, format or
-// json.loads.
-template <class F>
-decltype(auto) within_stack(F&& f) {
-    StackBoundCount bound;
-    return f();
-}
+// The interpreter's str, repr and format of a caller's value, shown in a
+// message or written as text, under StackBoundCount.
+Ref str_within_stack(PyObject* value);
+Ref repr_within_stack(PyObject* value);
+Ref format_within_stack(PyObject* value, PyObject* spec);
 
 // One level of a recursive walk. A level is refused with RecursionError
 // ("maximum recursion depth exceeded" + where) when the interpreter's own C

@@ -68,8 +68,8 @@ bool texts_equal(PyObject* a, PyObject* b) {
 bool repr_equal(PyObject* a, PyObject* b) {
     int r = known_repr_equal(a, b, 0);
     if (r >= 0) return r == 1;
-    Ref ra = within_stack([&] { return own(PyObject_Repr(a)); });
-    Ref rb = within_stack([&] { return own(PyObject_Repr(b)); });
+    Ref ra = repr_within_stack(a);
+    Ref rb = repr_within_stack(b);
     return texts_equal(ra.get(), rb.get());
 }
 
@@ -104,7 +104,7 @@ struct VertexKey {
             k.vertex = Ref::borrow(v);
         } else {
             Ref head = first_two(v);
-            k.text = within_stack([&] { return own(PyObject_Repr(head.get())); });
+            k.text = repr_within_stack(head.get());
         }
         return k;
     }
@@ -112,7 +112,7 @@ struct VertexKey {
     PyObject* as_text() {
         if (!text) {
             Ref head = own(PyList_GetSlice(vertex.get(), 0, 2));
-            text = within_stack([&] { return own(PyObject_Repr(head.get())); });
+            text = repr_within_stack(head.get());
         }
         return text.get();
     }

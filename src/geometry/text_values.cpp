@@ -110,7 +110,8 @@ constexpr const char* kInObject = " while decoding a JSON object from a unicode 
 // its count is bound to the stack left, and a text too deep for it is
 // refused in the reader's own words.
 Ref json_loads(PyObject* str) {
-    return within_stack([&] { return own(PyObject_CallMethodOneArg(state().json.get(), state().names.loads, str)); });
+    StackBoundCount bound;
+    return own(PyObject_CallMethodOneArg(state().json.get(), state().names.loads, str));
 }
 
 void append_tokens(std::u32string& out, Text t, const Coords& c, size_t v) {

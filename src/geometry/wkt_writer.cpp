@@ -41,7 +41,7 @@ void append_member(TextSink& out, PyObject* m) {
             return;
         }
     }
-    Ref text = within_stack([&] { return own(PyObject_Str(m)); });
+    Ref text = str_within_stack(m);
     append_str(out.text(), text.get());
 }
 

@@ -231,7 +231,7 @@ private:
             PyErr_Clear();
         }
         // Anything else: the interpreter builds and applies the format itself.
-        Ref digits = within_stack([&] { return own(PyObject_Str(decimal)); });
+        Ref digits = str_within_stack(decimal);
         Ref pattern = own(PyUnicode_FromFormat("{:.%Uf}", digits.get()));
         Ref number = py_float(x);
         Ref text = own(PyObject_CallMethod(pattern.get(), "format", "O", number.get()));

@@ -287,7 +287,7 @@ Ref file_capabilities(PyObject* self) {
     Ref props = own(PyDict_New());
     Ref epsg = get_attr(self, "EPSG");
     Ref empty = py_str("");
-    Ref epsg_text = within_stack([&] { return own(PyObject_Format(epsg.get(), empty.get())); });
+    Ref epsg_text = format_within_stack(epsg.get(), empty.get());
     set_item(props.get(), "name", own(PyUnicode_FromFormat("EPSG:%U", epsg_text.get())));
     set_item(props.get(), "parameters", get_attr(self, "Parameters"));
     set_item(props.get(), "crs", py_none());

@@ -355,7 +355,7 @@ void old_code_through(PyObject* cls, const ClassTables& t, const MapPosition& p,
     PyObject* args[] = {lon.get(), lat.get(), s.get()};
     Ref coarser = own(PyObject_Vectorcall(fn.get(), args, 3, nullptr));
     Ref prefix = own(PyObject_GetItem(coarser.get(), n.old));
-    Ref prefix_text = within_stack([&] { return own(PyObject_Format(prefix.get(), n.empty)); });
+    Ref prefix_text = format_within_stack(prefix.get(), n.empty);
     Ref tail = str_of(sheet.old_tail);
     out.old = own(PyUnicode_Concat(prefix_text.get(), tail.get()));
 }

@@ -312,7 +312,7 @@ Ref angle_impl(const Call& c) {
     PyObject* dms = c[arg(kAngleParams, "dms")];
     PyObject* digit = c[arg(kAngleParams, "digit")];
     if (deg != Py_None) {
-        Ref text = within_stack([&] { return own(PyObject_Str(deg)); });
+        Ref text = str_within_stack(deg);
         Ref m = search(angle_pattern(kDecimalDegrees), text.get());
         if (!m) fail("Invalid [deg] parameter.");
         const bool negative = minus_sign(m.get());
@@ -323,7 +323,7 @@ Ref angle_impl(const Call& c) {
         return py_str(projection::dms_text(negative, parts.degrees, parts.minutes, seconds));
     }
     if (dms != Py_None) {
-        Ref text = within_stack([&] { return own(PyObject_Str(dms)); });
+        Ref text = str_within_stack(dms);
         double result;
         if (Ref m = search(angle_pattern(kDecimalDegrees), text.get())) {
             const bool negative = minus_sign(m.get());
