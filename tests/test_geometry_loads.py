@@ -261,7 +261,7 @@ def test_deep_collections():
 # crash. A child interpreter, so that a crash fails the test instead of the
 # session.
 DEEP_CHILD = textwrap.dedent(r'''
-    import itertools, json, sys, threading
+    import functools, itertools, json, sys, threading
     sys.path.insert(0, {root!r})
     from src.tivenpy import Geometry, Messenger, Projection
     sys.setrecursionlimit(int(sys.argv[3]))
@@ -285,9 +285,9 @@ DEEP_CHILD = textwrap.dedent(r'''
 
     ESCAPED_POINT = '{{"x\\t": 0, "type": "Point", "coordinates": [1, 2]}}'
 
-    def nest(d, x=1.0):
+    def nest(d, x=1.0, wrap=lambda x: [x]):
         for _ in range(d):
-            x = [x]
+            x = wrap(x)
         return x
 
     deep = nest(3001)
@@ -404,6 +404,8 @@ SAME = "same"
 INTERPRETER_AT_THE_BOTTOM = [
     ("Geometry.loads(vertex_at_the_bottom())", 0, 10 ** 6),
     ("Geometry.loads(vertex_at_the_bottom())", 0, 1000),
+    # a sanitizer build's own levels are wide, and its headers give a smaller count than the interpreter does
+    ("Geometry.loads(collection_of(900, vertex(nest(9000, 1, lambda x: functools.partial(print, x)))))", 0, 1000),
     ("Geometry.toWkt(collection_of(16, member(nest(60))))", 32, 1000),
     ("Geometry.toWkt(member(nest(170)))", 32, 1000),
     ("Geometry.loads(vertex(nest(180)))", 32, 1000),

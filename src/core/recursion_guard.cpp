@@ -65,7 +65,11 @@ constexpr int kFallbackDepth = 200;
 #define TIVEN_BOUND_COUNT 1
 // 3.13 guards the interpreter's own recursive C walks with a count alone,
 // c_recursion_remaining (10,000 on Linux), as if the whole main-thread stack
-// lay ahead. C stack that one count spends, measured on 3.13.0 (release,
+// lay ahead. It bounds what the interpreter counts: the built-in containers,
+// and chains of __repr__, __str__ and __format__ written in Python. A value
+// whose own code spends stack that is not counted (sorting inside its
+// __repr__: 816 to 1,053 bytes a count) can still exhaust a small thread
+// stack, or one a deep walk has spent, as it can in plain CPython 3.13. C stack that one count spends, measured on 3.13.0 (release,
 // x86-64 Linux) as the growth per nesting level between threads of 256 KiB
 // and 1 MiB, divided by the counts a level spends (the same for repr, str,
 // format and f-strings but where noted):
@@ -82,10 +86,17 @@ constexpr int kFallbackDepth = 200;
 //   json.loads array, object   1             128          128
 //   __repr__ / __str__ / __format__ in Python, calling the child's:
 //                              4 / 3 / 2     576/544/672  144/181/336
-// The largest with an eighth more: the main thread's 8 MiB still hold the
-// whole count, 10,000 levels at 640 bytes.
+// The largest measured with an eighth more: the main thread's 8 MiB still
+// hold the whole count, 10,000 levels at 640 bytes.
 constexpr size_t kCountStack = 640;
-constexpr size_t kWholeCount = size_t{Py_C_RECURSION_LIMIT} * kCountStack;
+// A thread's count starts at the interpreter's own limit, fixed when the
+// interpreter was built, not as these headers see it: seeing AddressSanitizer
+// they say 4,000, while the release interpreter a sanitizer build is loaded
+// into starts every thread at 10,000. So the common road takes the largest any
+// 3.13 build gives; below it, the thread's own count is compared with the room.
+constexpr size_t kLargestCount = 10000;
+static_assert(Py_C_RECURSION_LIMIT <= kLargestCount);
+constexpr size_t kWholeCount = kLargestCount * kCountStack;
 #endif
 
 struct ThreadStack {
