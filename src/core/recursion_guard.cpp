@@ -69,10 +69,11 @@ constexpr int kFallbackDepth = 200;
 // and chains of __repr__, __str__ and __format__ written in Python. A value
 // whose own code spends stack that is not counted (sorting inside its
 // __repr__: 816 to 1,053 bytes a count) can still exhaust a small thread
-// stack, or one a deep walk has spent, as it can in plain CPython 3.13. C stack that one count spends, measured on 3.13.0 (release,
-// x86-64 Linux) as the growth per nesting level between threads of 256 KiB
-// and 1 MiB, divided by the counts a level spends (the same for repr, str,
-// format and f-strings but where noted):
+// stack, or one a deep walk has spent, as it can in plain CPython 3.13.
+// C stack that one count spends, measured on 3.13.0 (release, x86-64 Linux)
+// as the growth per nesting level between threads of 256 KiB and 1 MiB,
+// divided by the counts a level spends (the same for repr, str, format and
+// f-strings but where noted):
 //   kind                       counts/level  bytes/level  bytes/count
 //   list                       1             144          144
 //   tuple                      1             160          160
