@@ -25,18 +25,21 @@ if str(TESTS) not in sys.path:
 @pytest.fixture
 def time_ratio():
     """How many times as long fn(big) takes as fn(small): the best of a few
-    runs each. A ratio, not seconds, as the sanitizer build slows both alike;
-    in the thread's CPU time, as a busy machine takes the processor away for
-    whole stretches of wall time; the two in turns, so that both meet the
-    same load on the caches."""
+    runs each, the two in turns, so that both meet the same load on the caches.
+    A ratio, not seconds, as the sanitizer build slows both alike. The big
+    input in the thread's CPU time, as a busy machine takes the processor away
+    for whole stretches of wall time; the small one in wall time, which never
+    reads short, where a busy machine's CPU clock may miss most of a short run."""
+
+    clocks = (time.perf_counter, time.thread_time)
 
     def ratio(fn, small, big, repeats=5):
         best = [math.inf, math.inf]
         for _ in range(repeats):
             for i, arg in enumerate((small, big)):
-                start = time.thread_time()
+                start = clocks[i]()
                 fn(arg)
-                best[i] = min(best[i], time.thread_time() - start)
+                best[i] = min(best[i], clocks[i]() - start)
         return best[1] / best[0]
 
     return ratio
